@@ -1,0 +1,48 @@
+# make run   installs what is missing, builds, and shows what a host sees
+# make test  installs what is missing, builds, and runs every test
+#            (plain build, then again under AddressSanitizer and UBSan)
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_ARGS ?=
+
+.PHONY: all run test test-plain test-asan bootstrap build install clean
+
+all: build
+
+bootstrap:
+	@./scripts/bootstrap
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+build: bootstrap $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/sylvatone info
+
+test: test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSYLVATONE_SANITIZE=ON $(CMAKE_ARGS)
+
+test-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# Linux hosts scan ~/.vst; `cmake --install build --prefix P` puts the
+# bundle under P/lib/vst instead.
+install: build
+	mkdir -p $(HOME)/.vst
+	rm -rf $(HOME)/.vst/Sylvatone.vst
+	cp -r $(BUILD)/Sylvatone.vst $(HOME)/.vst/
+	@echo "installed $(HOME)/.vst/Sylvatone.vst"
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,18 @@
+// The equaliser's editor object. It lives as long as the effect; its window
+// exists only between the host's open and close.
+#pragma once
+
+#include "presets/CPresetSystemEditor.h"
+
+class ADEditor : public CPresetSystemEditor {
+public:
+    explicit ADEditor(CPresetSystemEffect* effect);
+
+    bool open(void* ptr) override;
+    void close() override;
+    void setParameter(int32_t index, float value) override;
+
+    // The engine tells the editor when its rate or latency may have changed.
+    virtual void internalSampleRateChanged() {}
+    virtual void resume() {}
+};

@@ -1,0 +1,149 @@
+#include "presets/CPresetSystemEffect.h"
+
+#include <cstring>
+#include <memory>
+
+#include "presets/CPresetSystemEditor.h"
+
+CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster, const ProgramRecord* factoryPrograms)
+    : AudioEffectX(audioMaster, 1, kNumProgramParams),
+      oldChunkBuffer(kOldChunkBufferSize),
+      chunkBuffer(kChunkBufferSize),
+      factory(factoryPrograms)
+{
+    programsAreChunks(true);
+    curProgram = 0;
+    CPresetSystemEffect::initPresets();
+    templateProgram = programs[0];
+}
+
+CPresetSystemEffect::~CPresetSystemEffect() = default;
+
+CPresetSystemEditor* CPresetSystemEffect::presetEditor() const
+{
+    return static_cast<CPresetSystemEditor*>(editor);
+}
+
+void CPresetSystemEffect::storeName(ProgramRecord& record, const char* name)
+{
+    memset(record.name, 0, sizeof record.name);
+    if (name)
+        memcpy(record.name, name, strnlen(name, kProgramNameSize - 1));
+}
+
+void CPresetSystemEffect::initPresets()
+{
+    if (!factory)
+        return;
+    for (int i = 0; i < kNumPrograms; ++i) {
+        storeName(programs[i], factory[i].name);
+        memcpy(programs[i].params, factory[i].params, sizeof programs[i].params);
+    }
+}
+
+void CPresetSystemEffect::loadDefaults()
+{
+    templateProgram = programs[0];
+    if (presetEditor())
+        presetEditor()->loadDefaults();
+}
+
+void CPresetSystemEffect::initializePreset(long i)
+{
+    if (i >= 0 && i < kNumPrograms)
+        programs[static_cast<size_t>(i)] = templateProgram;
+}
+
+void CPresetSystemEffect::setParameter(int32_t index, float value)
+{
+    if (index >= 0 && index < kNumProgramParams)
+        programs[static_cast<size_t>(currentPreset)].params[index] = value;
+}
+
+float CPresetSystemEffect::getParameter(int32_t index)
+{
+    if (index >= 0 && index < kNumProgramParams)
+        return programs[static_cast<size_t>(currentPreset)].params[index];
+    return -1.0f;
+}
+
+void CPresetSystemEffect::setPresetNo(long n)
+{
+    // Only the six programs exist; any other number is ignored.
+    if (n < 0 || n >= kNumPrograms)
+        return;
+    loadingPreset = true;
+    curProgram = 0;
+    currentPreset = n;
+    for (int i = 0; i < kNumProgramParams; ++i)
+        setParameter(i, programs[static_cast<size_t>(n)].params[i]);
+    updateDisplay();
+    beginEdit(0);
+    endEdit(0);
+    loadingPreset = false;
+}
+
+void CPresetSystemEffect::setProgramName(char* name)
+{
+    char cut[kProgramNameSize + 1] = {};
+    if (name)
+        memcpy(cut, name, strnlen(name, kProgramNameSize));
+    storeName(programs[static_cast<size_t>(currentPreset)], cut);
+    if (presetEditor())
+        presetEditor()->nameChangedExternal(cut);
+}
+
+void CPresetSystemEffect::setPresetName(const char* name)
+{
+    curProgram = 0;
+    if (name)
+        storeName(programs[static_cast<size_t>(currentPreset)], name);
+    updateDisplay();
+}
+
+// Names may fill all 24 bytes when read from stored data, so every reader
+// copies the 24 bytes and terminates them.
+void CPresetSystemEffect::getProgramName(char* text)
+{
+    memcpy(text, programs[static_cast<size_t>(currentPreset)].name, kProgramNameSize);
+    text[kProgramNameSize] = 0;
+}
+
+bool CPresetSystemEffect::getProgramNameIndexed(int32_t /*category*/, int32_t index, char* text)
+{
+    if (index < 0 || index >= kNumPrograms)
+        return false;
+    memcpy(text, programs[static_cast<size_t>(index)].name, kProgramNameSize);
+    text[kProgramNameSize] = 0;
+    return true;
+}
+
+int32_t CPresetSystemEffect::processEvents(VstEvents* /*events*/)
+{
+    return 0;
+}
+
+int32_t CPresetSystemEffect::getChunk(void** data, bool /*isPreset*/)
+{
+    if (chunkBuffer.empty() || !presetEditor())
+        return 0;
+    memset(chunkBuffer.data(), 0, chunkBuffer.size());
+    const uint32_t header[2] = {0x02000000u, static_cast<uint32_t>(getUniqueID())};
+    memcpy(chunkBuffer.data(), header, sizeof header);
+
+    char* bank = nullptr;
+    long n = presetEditor()->BankToBuffer(&bank);
+    std::unique_ptr<char[]> owned(bank);
+    if (!bank || n <= 0 || n > chunkBufferSize - 8)
+        return 0;
+    memcpy(chunkBuffer.data() + 8, bank, static_cast<size_t>(n));
+    *data = chunkBuffer.data();
+    return static_cast<int32_t>(n + 8);
+}
+
+// Restoring state arrives with the preset buffer format; until then every
+// chunk is refused, so a host never believes a state was taken over.
+int32_t CPresetSystemEffect::setChunk(void* /*data*/, int32_t /*byteSize*/, bool /*isPreset*/)
+{
+    return -1;
+}

@@ -1,0 +1,82 @@
+// The program store between the VST layers and the equaliser: six programs
+// of a name and 42 values each, the selected one, renaming, and the buffers
+// the state chunk is built in. The host sees a single program whose name is
+// the selected program's.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "presets/ProgramRecord.h"
+#include "shell/AudioEffectX.h"
+
+class CPresetSystemEditor;
+
+// Size of the largest chunk: an 8-byte header and a bank buffer of six
+// programs with every parameter carried.
+constexpr int kChunkBufferSize = 8 + 41 + kNumPrograms * 168 + kNumPrograms * kNumProgramParams * 32;
+constexpr int kOldChunkBufferSize = 32 + kNumPrograms * 192;
+
+class CPresetSystemEffect : public AudioEffectX {
+public:
+    // factory: the six programs the store starts from.
+    CPresetSystemEffect(audioMasterCallback audioMaster, const ProgramRecord* factory);
+    ~CPresetSystemEffect() override;
+
+    void resume() override {}
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    int32_t getProgram() override { return 0; }
+    void setProgram(int32_t /*program*/) override {}
+    void setProgramName(char* name) override;
+    void getProgramName(char* text) override;
+    int32_t getChunk(void** data, bool isPreset) override;
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+    int32_t processEvents(VstEvents* events) override;
+    int32_t canDo(char* /*text*/) override { return 0; }
+
+    virtual long getPresetNo() { return static_cast<long>(currentPreset); }
+    virtual void setPresetNo(long n);
+    virtual void setPresetName(const char* name);
+
+    // Controller assignment hooks; inert in this plug-in.
+    virtual void attachMidi(int /*cc*/, int /*param*/) {}
+    virtual void detachMidiParam(int /*param*/) {}
+    virtual void detachMidiCC(int /*cc*/) {}
+    virtual int getMidiCC(int /*param*/) { return -1; }
+    virtual int getMidiParam(int /*cc*/) { return -1; }
+    virtual bool getMidiActivity() { return false; }
+    virtual void beginLearn() {}
+    virtual void endLearn() {}
+    virtual void setLearnParam(int /*param*/) {}
+    virtual void beginCancel() {}
+    virtual void endCancel() {}
+
+    virtual int getUniqueID() { return cEffect.uniqueID; }
+    virtual void initializePreset(long i);
+    virtual bool isDummy(int index) = 0;
+    virtual bool isDummyOld(int index) = 0;
+    virtual void loadDefaults();
+    virtual void initPresets();
+    virtual void initMidi() {}
+
+    const ProgramRecord& program(int i) const { return programs[static_cast<size_t>(i)]; }
+    bool isLoadingPreset() const { return loadingPreset; }
+
+protected:
+    CPresetSystemEditor* presetEditor() const;
+    // Stores a name cut to 23 characters, NUL-padded.
+    void storeName(ProgramRecord& record, const char* name);
+
+    std::array<ProgramRecord, kNumPrograms> programs{};
+    int64_t currentPreset = 0;
+    std::vector<unsigned char> oldChunkBuffer;
+    std::vector<unsigned char> chunkBuffer;
+    int32_t chunkBufferSize = kChunkBufferSize;
+    ProgramRecord templateProgram{};
+    bool loadingPreset = false;
+
+private:
+    const ProgramRecord* factory;
+};

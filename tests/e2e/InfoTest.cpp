@@ -1,0 +1,49 @@
+// `sylvatone info` prints the host's view of the built plug-in.
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string run(const std::string& args, int* status)
+{
+    std::string command = std::string("'") + SYLVATONE_HOST_PATH + "' " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while (pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    *status = pipe ? pclose(pipe) : -1;
+    return out;
+}
+
+}  // namespace
+
+TEST(InfoCommand, PrintsTheHostView)
+{
+    int status = 0;
+    std::string out = run("info", &status);
+    EXPECT_EQ(status, 0) << out;
+    for (const char* expected :
+         {"name:      ZYM sylvatone", "unique ID: 'KRTA'", "latency:   46 samples",
+          "inputs:    2", "outputs:   2", "\"ZYM Sylvatone 1 In\" stereo active",
+          "parameters: 42", "15  LFgain   0.00dB", "21  HMFfreq  3.28kHz", "9  HPFfreq  OFF",
+          "current: \"Default\"", "1  C-bass Pick-up", "5  Finish", "editor:    782 x 187",
+          "flags:     editor, 32-bit, 64-bit, chunks (4145)"})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+}
+
+TEST(InfoCommand, ReportsBadUseAndMissingPlugins)
+{
+    int status = 0;
+    std::string out = run("info --plugin /nonexistent/plugin.so", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("cannot load plug-in"), std::string::npos) << out;
+    out = run("frobnicate", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("unknown command"), std::string::npos) << out;
+    out = run("", &status);
+    EXPECT_NE(status, 0);
+}
