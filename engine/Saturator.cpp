@@ -15,7 +15,7 @@ constexpr double kCeiling = 0.993807;   // output peak above the knee
 // so eight running maxima side by side (four two-lane vectors, for instruction
 // level parallelism) equal the one-by-one search. The explicit vector type
 // keeps the compiler from falling back to scalar code at some optimisation
-// levels; two lanes are native on every 64-bit target.
+// levels; two lanes map onto SSE2 and NEON registers.
 #if defined(__GNUC__)
 typedef double Vec2 __attribute__((vector_size(2 * sizeof(double))));
 

@@ -44,7 +44,6 @@ public:
 
     int length() const { return satLength; }
     double window(int k) const { return satWindow[k]; }
-    int writeIndex() const { return satIndex; }
 
 private:
     double processSample(int channel, double s, bool on, int p);

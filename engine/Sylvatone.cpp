@@ -5,7 +5,6 @@
 
 #include "editor/ADEditor.h"
 #include "engine/FactoryPresets.h"
-#include "engine/Saturator.h"
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
 {
@@ -23,7 +22,7 @@ Sylvatone::Sylvatone(audioMasterCallback audioMaster)
     setUniqueID(vstFourCC('K', 'R', 'T', 'A'));
     canProcessReplacing();
     canDoubleReplacing();
-    setInitialDelay(static_cast<int32_t>(latencyFor(getSampleRate())));
+    setInitialDelay(static_cast<int32_t>(getLatency2()));
 
     new ADEditor(this);  // registers itself as this effect's editor
 

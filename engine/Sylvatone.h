@@ -4,8 +4,11 @@
 
 #include <atomic>
 
+#include "engine/EqChannel.h"
+#include "engine/Oversampler.h"
 #include "engine/ParamState.h"
 #include "engine/Parameters.h"
+#include "engine/Saturator.h"
 #include "presets/CPresetSystemEffect.h"
 
 class ADEditor;
@@ -66,6 +69,16 @@ public:
     bool stereoOutput() const { return stereoOut.load(std::memory_order_relaxed); }
     // Bit mask of band updates requested and not yet applied (1 << BandUpdate).
     unsigned pendingBandUpdates() const { return pendingUpdates.load(std::memory_order_relaxed); }
+    // Largest absolute output sample of the last processing call, at most 4.
+    double getOutputPeak() const { return outputPeak.load(std::memory_order_relaxed); }
+    bool isOversampling() const { return oversampling; }
+    double getInternalRate() const { return internalRate; }
+    const Saturator& saturator() const { return sat; }
+    // The filters of channel 0 (left) or 1 (right).
+    const EqChannel& channel(int c) const { return channels[c]; }
+    double getOutputGainCurrent() const { return outputGainCurrent; }
+    // Applies parameter changes still waiting for the audio thread.
+    void applyPendingUpdates();
 
 protected:
     // The five band updates; each recomputes its group of filters.
@@ -78,14 +91,44 @@ protected:
     // Parameter changes only mark their band; the audio thread applies the
     // marked updates before it filters, so filters are touched by one thread.
     void requestUpdate(BandUpdate update);
-    void applyPendingUpdates();
     void runUpdate(BandUpdate update);
+    void runAllUpdates();
+
+    // Shapes shared by two bands each.
+    struct BellLaw {
+        double base, power, companionWidth, gainScale, companionGain;
+    };
+    void updateShelfBand(int band, int shelfType, double cutFreqFactor);
+    void updateBellBand(int band, const BellLaw& boost, const BellLaw& cut);
+    void rateFilters(Filter* const* filters, int count);
+    void forEachFilter(void (*fn)(Filter&, bool), bool arg);
+
+    // One sub-block of at most kSubBlock host samples, in place in work[].
+    template <bool Mono>
+    void processSubBlock(int m);
+    template <bool Mono, typename T>
+    void processLoop(T** inputs, T** outputs, int sampleFrames);
 
     ADEditor* adEditor() const;
+
+    static constexpr int kSubBlock = 16;
 
     ParamState params;
     std::atomic<unsigned> pendingUpdates{0};
     std::atomic<bool> stereoIn{true};
     std::atomic<bool> stereoOut{true};
+
+    // Engine state; changed only by construction, suspend and resume.
     bool suspendedOnce = false;
+    bool oversampling = true;
+    double internalRate = 88200.0;
+    double clipHold = 0.0;
+
+    // Signal path state, owned by the audio thread between resumes.
+    EqChannel channels[2];
+    Upsampler upsamplers[2];
+    Saturator sat;
+    double outputGainCurrent = 1.0;
+    std::atomic<double> outputPeak{0.0};
+    alignas(64) double work[2][2 * kSubBlock] = {};
 };

@@ -1,10 +1,43 @@
-// Suspend, resume, latency and the band updates of the effect.
+// Suspend, resume and latency of the effect. Hosts never process while
+// these run, so they may reset what the audio thread otherwise owns.
+#include <cmath>
+
 #include "editor/ADEditor.h"
-#include "engine/Saturator.h"
 #include "engine/Sylvatone.h"
+
+namespace {
+
+// The host's rate as the engine takes it up: an unusable rate (zero,
+// negative, NaN or infinite) counts as the default 44100 Hz.
+double usableRate(float rate)
+{
+    return std::isfinite(rate) && rate > 0.0f ? static_cast<double>(rate) : 44100.0;
+}
+
+}  // namespace
+
+void Sylvatone::forEachFilter(void (*fn)(Filter&, bool), bool arg)
+{
+    for (EqChannel& ch : channels)
+        for (int i = 0; i < EqChannel::kFilterCount; ++i)
+            fn(*ch.all(i), arg);
+}
+
+void Sylvatone::runAllUpdates()
+{
+    pendingUpdates.store(0, std::memory_order_relaxed);
+    for (int u = 1; u < kNumBandUpdates; ++u)
+        runUpdate(static_cast<BandUpdate>(u));
+}
 
 void Sylvatone::suspend()
 {
+    // Jump mode: changes while suspended take effect at once.
+    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, true);
+    forEachFilter([](Filter& f, bool) { f.reset(); }, false);
+    outputGainCurrent = params.outputGainTarget.load(std::memory_order_relaxed);
+    outputPeak.store(0.0, std::memory_order_relaxed);
+    clipHold = 0.0;
     if (adEditor())
         adEditor()->internalSampleRateChanged();
     suspendedOnce = true;
@@ -14,11 +47,22 @@ void Sylvatone::resume()
 {
     if (!suspendedOnce)
         suspend();
-    pendingUpdates.store(0, std::memory_order_relaxed);
-    for (int u = 1; u < kNumBandUpdates; ++u)
-        runUpdate(static_cast<BandUpdate>(u));
-    updateBlockSize();
+    const double rate = usableRate(getSampleRate());
+    oversampling = oversamplingFor(rate);
+    internalRate = internalRateFor(rate);
+
+    // First with jump mode on, so every filter takes its rate and response at
+    // once; then again gliding, which leaves the same settings in glide mode.
+    runAllUpdates();
+    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, false);
+    runAllUpdates();
+
+    sat.configure(rate);
+    for (Upsampler& u : upsamplers)
+        u.clear();
+
     getOutputLatency();
+    updateBlockSize();
     setInitialDelay(static_cast<int32_t>(getLatency2()));
     if (adEditor()) {
         adEditor()->internalSampleRateChanged();
@@ -26,14 +70,19 @@ void Sylvatone::resume()
     }
 }
 
+// The latency of the stage as configured by the last resume: the 32 samples
+// of the upsampler (or its delay) and the saturation look-ahead.
 float Sylvatone::getLatency2()
 {
-    return latencyFor(getSampleRate());
+    return static_cast<float>(sat.latencySamples() + Upsampler::kDelay);
 }
 
 float Sylvatone::getLatency1()
 {
-    return latencyMs(getSampleRate());
+    double rate = getSampleRate();
+    if (!(rate >= 20000.0 && rate <= 200000.0))
+        rate = 44100.0;
+    return getLatency2() * 1000 / static_cast<float>(rate);
 }
 
 void Sylvatone::resetAll()
@@ -48,9 +97,3 @@ void Sylvatone::resetAll()
     suspend();
     resume();
 }
-
-void Sylvatone::updateLowCut() {}
-void Sylvatone::updateLowShelf() {}
-void Sylvatone::updateLowMid() {}
-void Sylvatone::updateMid() {}
-void Sylvatone::updateHighShelf() {}

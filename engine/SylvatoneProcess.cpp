@@ -1,16 +1,41 @@
-// The host's processing entries: channel routing by connected pins and the
-// speaker arrangement, then the per-block loops.
-#include <cstring>
+// The host's processing entries and the per-block signal path: sub-blocks of
+// 16 host samples carried at 64-bit through oversampling, the equaliser, the
+// output gain, the low cut, decimation and the saturation stage. Runs on the
+// audio thread; allocates nothing and takes no lock.
+#include <cmath>
 
 #include "engine/Sylvatone.h"
 
 namespace {
 
+constexpr auto rel = std::memory_order_relaxed;
+constexpr double kFlush = 1e-30;
+constexpr double kGainSmoothing = 0.002;
+constexpr double kPeakLimit = 4.0;
+
 template <typename T>
-void copyThrough(const T* in, T* out, int frames)
+double peakOf(const double* x, int m, double peak)
 {
-    if (in && out && in != out)
-        memmove(out, in, sizeof(T) * static_cast<size_t>(frames));
+    for (int i = 0; i < m; ++i) {
+        double a = std::fabs(x[i]);
+        if (a > peak)
+            peak = a;
+    }
+    return peak;
+}
+
+template <typename T>
+void writeOut(const double* x, int m, T* out)
+{
+    for (int i = 0; i < m; ++i)
+        out[i] = static_cast<T>(x[i]);
+}
+
+template <typename T>
+void readIn(const T* in, int m, double* x)
+{
+    for (int i = 0; i < m; ++i)
+        x[i] = static_cast<double>(in[i]);
 }
 
 }  // namespace
@@ -31,54 +56,121 @@ void Sylvatone::processDoubleReplacing(double** inputs, double** outputs, int32_
         processLoopFastDoubleMono(inputs, outputs, sampleFrames);
 }
 
-namespace {
-
-template <typename T>
-void passStereo(Sylvatone& fx, T** inputs, T** outputs, int frames)
-{
-    if (!inputs || !outputs || frames < 1)
-        return;
-    T* inL = inputs[0];
-    T* inR = fx.isInputConnected(1) && fx.stereoInput() && inputs[1] ? inputs[1] : inL;
-    T* outL = outputs[0];
-    bool stereoOut = fx.isOutputConnected(1) && fx.stereoOutput() && outputs[1];
-    if (stereoOut)
-        copyThrough(inR, outputs[1], frames);
-    copyThrough(inL, outL, frames);
-}
-
-template <typename T>
-void passMono(Sylvatone& fx, T** inputs, T** outputs, int frames)
-{
-    if (!inputs || !outputs || frames < 1)
-        return;
-    if (fx.isOutputConnected(1) && fx.stereoOutput() && outputs[1])
-        copyThrough(inputs[0], outputs[1], frames);
-    copyThrough(inputs[0], outputs[0], frames);
-}
-
-}  // namespace
-
 void Sylvatone::processLoopFast(float** inputs, float** outputs, int sampleFrames)
 {
-    applyPendingUpdates();
-    passStereo(*this, inputs, outputs, sampleFrames);
+    processLoop<false>(inputs, outputs, sampleFrames);
 }
 
 void Sylvatone::processLoopFastMono(float** inputs, float** outputs, int sampleFrames)
 {
-    applyPendingUpdates();
-    passMono(*this, inputs, outputs, sampleFrames);
+    processLoop<true>(inputs, outputs, sampleFrames);
 }
 
 void Sylvatone::processLoopFastDouble(double** inputs, double** outputs, int sampleFrames)
 {
-    applyPendingUpdates();
-    passStereo(*this, inputs, outputs, sampleFrames);
+    processLoop<false>(inputs, outputs, sampleFrames);
 }
 
 void Sylvatone::processLoopFastDoubleMono(double** inputs, double** outputs, int sampleFrames)
 {
-    applyPendingUpdates();
-    passMono(*this, inputs, outputs, sampleFrames);
+    processLoop<true>(inputs, outputs, sampleFrames);
 }
+
+template <bool Mono, typename T>
+void Sylvatone::processLoop(T** inputs, T** outputs, int sampleFrames)
+{
+    // Nothing to read or nowhere to write: no audio passes.
+    if (sampleFrames < 1 || !inputs || !outputs || !inputs[0] || !outputs[0]) {
+        outputPeak.store(0.0, rel);
+        return;
+    }
+    const T* inL = inputs[0];
+    const T* inR = inL;
+    if (!Mono && isInputConnected(1) && stereoInput() && inputs[1])
+        inR = inputs[1];
+    T* outL = outputs[0];
+    T* outR = nullptr;
+    if (isOutputConnected(1) && stereoOutput() && outputs[1])
+        outR = outputs[1];
+
+    double peak[2] = {0.0, 0.0};
+    for (int done = 0; done < sampleFrames; done += kSubBlock) {
+        const int m = sampleFrames - done < kSubBlock ? sampleFrames - done : kSubBlock;
+        readIn(inL + done, m, work[0]);
+        if (!Mono)
+            readIn(inR + done, m, work[1]);
+
+        processSubBlock<Mono>(m);
+
+        // A single output carries the left channel.
+        if (Mono) {
+            if (outR)
+                writeOut(work[0], m, outR + done);
+            writeOut(work[0], m, outL + done);
+        } else {
+            if (outR)
+                writeOut(work[1], m, outR + done);
+            writeOut(work[0], m, outL + done);
+        }
+        peak[0] = peakOf<T>(work[0], m, peak[0]);
+        if (!Mono)
+            peak[1] = peakOf<T>(work[1], m, peak[1]);
+    }
+    const double left = peak[0] < kPeakLimit ? peak[0] : kPeakLimit;
+    const double right = peak[1] < kPeakLimit ? peak[1] : kPeakLimit;
+    outputPeak.store(left > right ? left : right, rel);
+}
+
+template <bool Mono>
+void Sylvatone::processSubBlock(int m)
+{
+    constexpr int C = Mono ? 1 : 2;
+    if (pendingUpdates.load(rel) != 0)
+        applyPendingUpdates();
+
+    // The output gain moves towards its target once per host sample; the
+    // value reached serves the whole sub-block.
+    for (int i = 0; i < m; ++i) {
+        outputGainCurrent =
+            outputGainCurrent + (params.outputGainTarget.load(rel) - outputGainCurrent) * kGainSmoothing;
+        outputGainCurrent = outputGainCurrent + kFlush - kFlush;
+    }
+
+    int n = m;
+    for (int c = 0; c < C; ++c) {
+        if (oversampling)
+            upsamplers[c].upsample(work[c], m, work[c]);
+        else
+            upsamplers[c].delay(work[c], m, work[c]);
+    }
+    if (oversampling)
+        n = 2 * m;
+
+    if (params.eqAllOn.load(rel)) {
+        if (params.processLeft.load(rel))
+            channels[0].processBands(work[0], n);
+        if (!Mono && params.processRight.load(rel))
+            channels[1].processBands(work[1], n);
+    }
+
+    const double gain = outputGainCurrent;
+    for (int c = 0; c < C; ++c) {
+        double* x = work[c];
+        for (int i = 0; i < n; ++i)
+            x[i] *= gain;
+        channels[c].lowCut.processFrame(x, n);
+        if (oversampling)
+            decimate(x, m, x);
+    }
+
+    const bool satOn = params.satOn.load(rel) != 0;
+    if (Mono)
+        sat.processMono(work[0], m, satOn);
+    else
+        sat.processStereo(work[0], work[1], m, satOn);
+}
+
+template void Sylvatone::processLoop<false, float>(float**, float**, int);
+template void Sylvatone::processLoop<true, float>(float**, float**, int);
+template void Sylvatone::processLoop<false, double>(double**, double**, int);
+template void Sylvatone::processLoop<true, double>(double**, double**, int);

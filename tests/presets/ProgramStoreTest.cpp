@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Sylvatone.h"
-#include "presets/CPresetSystemEditor.h"
+#include "editor/ADEditor.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ public:
     std::vector<int> seen;
 };
 
-class NameSpy : public CPresetSystemEditor {
+class NameSpy : public ADEditor {
 public:
-    explicit NameSpy(CPresetSystemEffect* fx) : CPresetSystemEditor(fx) {}
+    explicit NameSpy(CPresetSystemEffect* fx) : ADEditor(fx) {}
     void nameChangedExternal(char* name) override { shown = name; }
     std::string shown = "(none)";
 };

@@ -1,0 +1,58 @@
+// One channel's filters: the low cut and the main and companion filter of
+// each of the four bands, with the order the equaliser runs them in.
+#pragma once
+
+#include "engine/Filter.h"
+
+struct EqChannel {
+    static constexpr int kChainLength = 8;
+    static constexpr int kFilterCount = 9;
+
+    // Construction types are those the band updates expect to find before
+    // they first set a filter.
+    EqChannel()
+        : lowCut(88200.0, 1, 1000.0, 1.0, 0.0),
+          lfMain(88200.0, 3, 1000.0, 1.0, 0.0),
+          lfComp(88200.0, 1, 1000.0, 1.0, 0.0),
+          lmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
+          lmfComp(88200.0, 8, 1000.0, 1.0, 0.0),
+          hmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
+          hmfComp(88200.0, 4, 1000.0, 1.0, 0.0),
+          hfMain(88200.0, 7, 1000.0, 1.0, 0.0),
+          hfComp(88200.0, 8, 1000.0, 1.0, 0.0)
+    {
+    }
+
+    // The equaliser's order: the LMF companion comes last.
+    Filter* chain(int i)
+    {
+        Filter* const order[kChainLength] = {&lfMain,  &lfComp, &lmfMain, &hmfMain,
+                                             &hmfComp, &hfMain, &hfComp,  &lmfComp};
+        return order[i];
+    }
+
+    Filter* all(int i)
+    {
+        Filter* const every[kFilterCount] = {&lowCut,  &lfMain,  &lfComp, &lmfMain, &lmfComp,
+                                             &hmfMain, &hmfComp, &hfMain, &hfComp};
+        return every[i];
+    }
+
+    // Runs the eight band filters over n samples, each filter over the
+    // whole buffer before the next.
+    void processBands(double* buffer, int n)
+    {
+        for (int i = 0; i < kChainLength; ++i)
+            chain(i)->processFrame(buffer, n);
+    }
+
+    Filter lowCut;
+    Filter lfMain;
+    Filter lfComp;
+    Filter lmfMain;
+    Filter lmfComp;
+    Filter hmfMain;
+    Filter hmfComp;
+    Filter hfMain;
+    Filter hfComp;
+};

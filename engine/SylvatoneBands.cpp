@@ -1,0 +1,162 @@
+// The band design: turns the decoded parameters into settings of the low cut
+// and of each band's main and companion filters. Each setter starts a glide
+// towards the new response (or jumps, between suspend and resume).
+#include <cmath>
+
+#include "engine/Sylvatone.h"
+
+namespace {
+
+constexpr auto rel = std::memory_order_relaxed;
+
+constexpr int kPeak = 4;
+constexpr int kHighPass = 1;
+constexpr int kLowShelfType = 3;
+constexpr int kHighShelfType = 7;
+
+// Y of the bell-width law: the gain at which the widths reach their base.
+const double kY = std::pow(2.0, 2.5);
+
+struct BandView {
+    int on;
+    double freq;
+    int narrow;
+    double gain;
+    double k;  // 2 when narrow, else 1
+    double X;  // 10 ^ (|g| / 20)
+};
+
+BandView view(const BandState& b)
+{
+    BandView v;
+    v.on = b.on.load(rel);
+    v.freq = b.freq.load(rel);
+    v.narrow = b.narrow.load(rel);
+    v.gain = b.gain.load(rel);
+    v.k = v.narrow != 0 ? 2.0 : 1.0;
+    v.X = std::pow(10.0, std::fabs(v.gain) / 20.0);
+    return v;
+}
+
+// Bell Q of the mid bands: 2 (base k) X^p / (2 Y^p), narrower as the gain grows.
+double bellQ(double base, double k, double X, double p)
+{
+    return 2.0 * (base * k) * std::pow(X, p) / (2.0 * std::pow(kY, p));
+}
+
+}  // namespace
+
+void Sylvatone::rateFilters(Filter* const* filters, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (filters[i]->getSampleRate() != internalRate)
+            filters[i]->setSampleRate(internalRate);
+}
+
+void Sylvatone::updateLowCut()
+{
+    Filter* f[2] = {&channels[0].lowCut, &channels[1].lowCut};
+    rateFilters(f, 2);
+    const double hpf = params.hpfFreq.load(rel);
+    const int eqAll = params.eqAllOn.load(rel);
+    const int enable = params.lowCutEnable.load(rel);
+    const double q = hpf < 10.0 ? 0.5 : hpf < 40.0 ? 0.6 : 0.705;
+    const double freq = eqAll ? 0.71 * hpf : 2.13;
+    const int status[2] = {enable * params.processLeft.load(rel) * eqAll,
+                           enable * params.processRight.load(rel) * eqAll};
+    for (int c = 0; c < 2; ++c) {
+        f[c]->setType(kHighPass);
+        f[c]->setQ(q);
+        f[c]->setFreq(freq);
+        f[c]->setStatus(status[c]);
+    }
+}
+
+// LF and HF share one shape: a broad bell shaped by a narrower companion for
+// boosts, a shelf alone for cuts.
+void Sylvatone::updateShelfBand(int band, int shelfType, double cutFreqFactor)
+{
+    const BandView b = view(params.bands[band]);
+    const bool lf = band == kBandLf;
+    for (EqChannel& ch : channels) {
+        Filter& main = lf ? ch.lfMain : ch.hfMain;
+        Filter& comp = lf ? ch.lfComp : ch.hfComp;
+        Filter* f[2] = {&main, &comp};
+        rateFilters(f, 2);
+        main.setType(kPeak);
+        comp.setType(kPeak);
+        if (b.on == 0) {
+            main.setStatus(0);
+            comp.setStatus(0);
+        } else if (b.gain >= 0.0) {
+            main.setStatus(1);
+            comp.setStatus(1);
+            main.setFreq(b.freq);
+            comp.setFreq(b.freq);
+            main.setQ(lf ? (b.narrow ? 0.8 : 0.4) : (b.narrow ? 0.84 : 0.42));
+            comp.setQ(std::sqrt(b.k) * main.getQ() * 2.8);
+            main.setGain(b.gain);
+            comp.setGain(-0.15 * b.gain);
+        } else {
+            main.setStatus(1);
+            main.setType(shelfType);
+            comp.setStatus(0);
+            main.setFreq(cutFreqFactor * b.freq);
+            if (lf)
+                main.setQ(b.narrow ? 0.8 : 0.4);
+            else
+                main.setQ(std::pow(0.65, b.gain / -15.0) * (b.narrow ? 1.1 : 0.55));
+            main.setGain(b.gain);
+        }
+    }
+}
+
+void Sylvatone::updateLowShelf()
+{
+    updateShelfBand(kBandLf, kLowShelfType, 2.0);
+}
+
+void Sylvatone::updateHighShelf()
+{
+    updateShelfBand(kBandHf, kHighShelfType, 0.5);
+}
+
+// LMF and HMF: bells whose widths follow the gain; cuts deepen the main bell
+// and widen the companion.
+void Sylvatone::updateBellBand(int band, const BellLaw& boost, const BellLaw& cut)
+{
+    const BandView b = view(params.bands[band]);
+    const bool lmf = band == kBandLmf;
+    const BellLaw& law = b.gain >= 0.0 ? boost : cut;
+    for (EqChannel& ch : channels) {
+        Filter& main = lmf ? ch.lmfMain : ch.hmfMain;
+        Filter& comp = lmf ? ch.lmfComp : ch.hmfComp;
+        Filter* f[2] = {&main, &comp};
+        rateFilters(f, 2);
+        if (lmf)
+            comp.setType(kPeak);
+        main.setStatus(b.on);
+        comp.setStatus(b.on);
+        main.setFreq(b.freq);
+        comp.setFreq(b.freq);
+        main.setQ(bellQ(law.base, b.k, b.X, law.power));
+        comp.setQ(std::pow(b.k, 0.25) * main.getQ() * law.companionWidth);
+        const double mainGain = law.gainScale * b.gain;
+        main.setGain(mainGain);
+        comp.setGain(law.companionGain * mainGain);
+    }
+}
+
+void Sylvatone::updateLowMid()
+{
+    static const BellLaw boost{0.42, 0.3, 2.8, 1.0, -0.15};
+    static const BellLaw cut{0.71, 0.6, 0.35, 1.37, -0.27};
+    updateBellBand(kBandLmf, boost, cut);
+}
+
+void Sylvatone::updateMid()
+{
+    static const BellLaw boost{0.37, 0.2, 2.8, 1.0, -0.15};
+    static const BellLaw cut{0.71, 0.4, 0.35, 1.33, -0.25};
+    updateBellBand(kBandHmf, boost, cut);
+}
