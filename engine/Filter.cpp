@@ -1,7 +1,6 @@
 #include "engine/Filter.h"
 
 #include <cmath>
-#include <limits>
 
 // Results must match the plain formulas bit for bit, so a * b + c must never
 // be fused into one rounding, even when the target has FMA instructions.
@@ -42,7 +41,8 @@ std::uint64_t glideSamples(double rate) {
     return static_cast<std::uint64_t>(samples);
 }
 
-// Pole-zero state of a wire-like start: zero 1 at 1.0, gain 1.0.
+// Initial pole-zero state (construction and reset): zero 1 at 1.0, gain
+// 1.0, every other part 0.
 constexpr double kStartZero1 = 1.0;
 constexpr double kStartGain = 1.0;
 
