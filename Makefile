@@ -1,13 +1,15 @@
 # make run   installs what is missing, builds, and shows what a host sees
 # make test  installs what is missing, builds, and runs every test
-#            (plain build, then again under AddressSanitizer and UBSan)
+#            (plain build, again under AddressSanitizer and UBSan, and the
+#            concurrency test under ThreadSanitizer)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all run test test-plain test-asan bootstrap build install clean
+.PHONY: all run test test-plain test-asan test-tsan bootstrap build install clean
 
 all: build
 
@@ -23,7 +25,7 @@ build: bootstrap $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/sylvatone info
 
-test: test-plain test-asan
+test: test-plain test-asan test-tsan
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -38,6 +40,14 @@ test-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 
 # Linux hosts scan ~/.vst; `cmake --install build --prefix P` puts the
 # bundle under P/lib/vst instead.
+# ThreadSanitizer over the test that automates while audio runs.
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYLVATONE_TSAN=ON $(CMAKE_ARGS)
+
+test-tsan: bootstrap $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_stress
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/tests/test_stress
+
 install: build
 	mkdir -p $(HOME)/.vst
 	rm -rf $(HOME)/.vst/Sylvatone.vst
@@ -45,4 +55,4 @@ install: build
 	@echo "installed $(HOME)/.vst/Sylvatone.vst"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -1,0 +1,74 @@
+// The audio path must not allocate: count every operator new while blocks
+// are processed through both entries, with parameters changing in between.
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/Sylvatone.h"
+
+// The replacements below pair malloc with free on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+TEST(AudioPath, CounterSeesAllocations)
+{
+    allocations = 0;
+    counting = true;
+    auto probe = std::make_unique<int>(3);
+    counting = false;
+    EXPECT_EQ(allocations.load(), 1);
+}
+
+TEST(AudioPath, AllocatesNothing)
+{
+    Sylvatone fx(nullptr);
+    fx.setSampleRate(48000.0f);
+    fx.resume();
+    std::vector<float> l(4096, 0.25f), r(4096, -0.25f);
+    std::vector<double> dl(4096, 0.25), dr(4096, -0.25);
+    float* io[2] = {l.data(), r.data()};
+    double* dio[2] = {dl.data(), dr.data()};
+
+    allocations = 0;
+    counting = true;
+    for (int round = 0; round < 20; ++round) {
+        fx.setParameter(kParamSat, round % 2 ? 1.0f : 0.0f);
+        fx.setParameter(kParamLfGain, static_cast<float>(round) / 20.0f);
+        fx.setParameter(kParamHmfFreq, static_cast<float>(round % 7) / 6.0f);
+        fx.setParameter(kParamHf, round % 3 ? 1.0f : 0.0f);
+        fx.setParameter(kParamLsr, static_cast<float>(round % 3) / 2.0f);
+        fx.processReplacing(io, io, 4096);
+        fx.processDoubleReplacing(dio, dio, 1 + round * 97);
+        fx.processLoopFastMono(io, io, 333);
+        fx.processLoopFastDoubleMono(dio, dio, 17);
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
