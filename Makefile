@@ -9,7 +9,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all run test test-plain test-asan test-tsan bootstrap build install clean
+.PHONY: all run test test-plain test-asan test-tsan bench bootstrap build install clean
 
 all: build
 
@@ -24,6 +24,7 @@ build: bootstrap $(BUILD)/CMakeCache.txt
 
 run: build
 	./$(BUILD)/sylvatone info
+	./$(BUILD)/sylvatone demo out
 
 test: test-plain test-asan test-tsan
 
@@ -37,6 +38,10 @@ test-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
+
+# Nanoseconds per stereo frame and real-time factors of the audio path.
+bench: build
+	./$(BUILD)/bench/sylvatone_bench --benchmark_counters_tabular=true
 
 # Linux hosts scan ~/.vst; `cmake --install build --prefix P` puts the
 # bundle under P/lib/vst instead.

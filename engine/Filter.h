@@ -61,6 +61,9 @@ public:
     Coefficients getActive() const { return {cA1, cA2, cB0, cB1, cB2}; }
 
 private:
+    // The stereo chain kernel runs the same arithmetic on two filters at once.
+    friend class StereoChain;
+
     struct PoleZero {
         double zr1, zi1, zr2, zi2;  // zeros
         double pr1, pi1, pr2, pi2;  // poles

@@ -1,5 +1,7 @@
 #include "Oversampler.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -69,14 +71,32 @@ void Upsampler::upsample(const double* in, int m, double* out)
 
     // For input j, x[n-k] is line[kHistory + j - k]. Every output sums its 32
     // tap pairs in the order t = 0 .. 31; the loop runs across the outputs
-    // inside, which keeps that order and lets the compiler vectorise.
+    // inside, which keeps that order. A full sub-block keeps its sixteen sums
+    // in registers, two outputs to a register.
     double acc[kMaxBlock] = {};
-    for (int t = 0; t < kHistory / 2; ++t) {
-        const double c = oddTaps[t];
-        const double* near = line + kHistory - kDelay + t;       // x[n-32+t]
-        const double* far = line + kHistory - kDelay - 1 - t;    // x[n-33-t]
-        for (int j = 0; j < m; ++j)
-            acc[j] += c * (near[j] + far[j]);
+    if (m == kMaxBlock) {
+        __m128d sum[kMaxBlock / 2];
+        for (__m128d& v : sum)
+            v = _mm_setzero_pd();
+        for (int t = 0; t < kHistory / 2; ++t) {
+            const __m128d c = _mm_set1_pd(oddTaps[t]);
+            const double* near = line + kHistory - kDelay + t;
+            const double* far = line + kHistory - kDelay - 1 - t;
+            for (int p = 0; p < kMaxBlock / 2; ++p) {
+                const __m128d pairSum = _mm_add_pd(_mm_loadu_pd(near + 2 * p), _mm_loadu_pd(far + 2 * p));
+                sum[p] = _mm_add_pd(sum[p], _mm_mul_pd(c, pairSum));
+            }
+        }
+        for (int p = 0; p < kMaxBlock / 2; ++p)
+            _mm_storeu_pd(acc + 2 * p, sum[p]);
+    } else {
+        for (int t = 0; t < kHistory / 2; ++t) {
+            const double c = oddTaps[t];
+            const double* near = line + kHistory - kDelay + t;       // x[n-32+t]
+            const double* far = line + kHistory - kDelay - 1 - t;    // x[n-33-t]
+            for (int j = 0; j < m; ++j)
+                acc[j] += c * (near[j] + far[j]);
+        }
     }
 
     // The centre tap is exactly 1, so the on-instant sample is x[n-32].

@@ -4,6 +4,7 @@
 // audio thread; allocates nothing and takes no lock.
 #include <cmath>
 
+#include "engine/StereoChain.h"
 #include "engine/Sylvatone.h"
 
 namespace {
@@ -146,22 +147,29 @@ void Sylvatone::processSubBlock(int m)
     if (oversampling)
         n = 2 * m;
 
-    if (params.eqAllOn.load(rel)) {
-        if (params.processLeft.load(rel))
-            channels[0].processBands(work[0], n);
-        if (!Mono && params.processRight.load(rel))
-            channels[1].processBands(work[1], n);
-    }
-
+    // Equaliser (both channels' bands, or neither, run packed together),
+    // output gain on both channels whatever the switches say, low cut.
+    const bool eqAll = params.eqAllOn.load(rel) != 0;
+    const bool left = eqAll && params.processLeft.load(rel) != 0;
+    const bool right = eqAll && !Mono && params.processRight.load(rel) != 0;
     const double gain = outputGainCurrent;
-    for (int c = 0; c < C; ++c) {
-        double* x = work[c];
-        for (int i = 0; i < n; ++i)
-            x[i] *= gain;
-        channels[c].lowCut.processFrame(x, n);
-        if (oversampling)
-            decimate(x, m, x);
+    const bool packed = !Mono && left == right &&
+                        StereoChain::process(channels[0], channels[1], work[0], work[1], n, left, gain);
+    if (!packed) {
+        if (left)
+            channels[0].processBands(work[0], n);
+        if (right)
+            channels[1].processBands(work[1], n);
+        for (int c = 0; c < C; ++c) {
+            double* x = work[c];
+            for (int i = 0; i < n; ++i)
+                x[i] *= gain;
+            channels[c].lowCut.processFrame(x, n);
+        }
     }
+    if (oversampling)
+        for (int c = 0; c < C; ++c)
+            decimate(work[c], m, work[c]);
 
     const bool satOn = params.satOn.load(rel) != 0;
     if (Mono)

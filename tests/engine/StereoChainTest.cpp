@@ -1,0 +1,155 @@
+// The packed, interleaved chain against the plain one: every filter over the
+// whole buffer in turn, channel by channel. Outputs must agree bit for bit
+// over awkward lengths, glides that start and end mid-block, switching and
+// bypass, and the filters must be left in the same state.
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/StereoChain.h"
+
+namespace {
+
+void plain(EqChannel& ch, double* x, int n, bool bands, double gain)
+{
+    if (bands)
+        ch.processBands(x, n);
+    for (int i = 0; i < n; ++i)
+        x[i] *= gain;
+    ch.lowCut.processFrame(x, n);
+}
+
+// Applies the same random change to the same filter of every channel given.
+void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
+{
+    std::uniform_int_distribution<int> which(0, EqChannel::kFilterCount - 1), what(0, 5);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    const int f = which(rng), kind = what(rng);
+    const double v = u(rng);
+    const int types[] = {1, 3, 4, 7};
+    for (EqChannel* ch : channels) {
+        Filter& filter = *ch->all(f);
+        switch (kind) {
+        case 0: filter.setStatus(v < 0.3 ? 0 : 1); break;
+        case 1: filter.setGain(v * 30.0 - 15.0); break;
+        case 2: filter.setFreq(20.0 * std::pow(1000.0, v)); break;
+        case 3: filter.setQ(0.2 + 3.0 * v); break;
+        case 4: filter.setType(types[static_cast<int>(v * 3.99)]); break;
+        case 5: filter.suspend(v < 0.5); break;
+        }
+    }
+}
+
+struct Pair {
+    EqChannel left, right;
+    std::vector<EqChannel*> both() { return {&left, &right}; }
+};
+
+void setUp(Pair& p, double rate)
+{
+    for (EqChannel* ch : p.both())
+        for (int i = 0; i < EqChannel::kFilterCount; ++i) {
+            Filter& f = *ch->all(i);
+            f.setSampleRate(rate);
+            f.setType(i == 0 ? 1 : 4);
+            f.setFreq(100.0 * (i + 1));
+            f.setQ(0.7);
+            f.setGain(i % 2 ? 4.0 : -3.0);
+            f.setStatus(1);
+            f.suspend(false);
+        }
+}
+
+}  // namespace
+
+TEST(StereoChain, EqualsThePlainChainBitForBit)
+{
+    std::mt19937 rng(2024);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    std::uniform_int_distribution<int> lengthPick(0, 6);
+    const int lengths[] = {0, 1, 15, 16, 17, 31, 32};
+
+    Pair packed, reference;
+    setUp(packed, 88200.0);
+    setUp(reference, 88200.0);
+    int packedBlocks = 0;
+    for (int block = 0; block < 6000; ++block) {
+        // Bursts of changes, then long quiet stretches in which every glide
+        // ends and the chain runs steady; silent stretches let the history
+        // decay to the smallest values.
+        const bool changing = (block / 500) % 2 == 0;
+        const bool silent = (block / 250) % 4 == 3;
+        if (changing && block % 7 == 0) {
+            std::mt19937 fork = rng;  // the same change on both pairs
+            randomChange(rng, packed.both());
+            randomChange(fork, reference.both());
+        }
+        const int n = lengths[lengthPick(rng)];
+        const bool bands = block % 11 != 0;
+        const double gain = 1.0 + 0.01 * (block % 5);
+        std::vector<double> l(n), r(n);
+        for (int i = 0; i < n; ++i) {
+            l[i] = silent ? 0.0 : noise(rng);
+            r[i] = silent ? 0.0 : noise(rng);
+        }
+        std::vector<double> pl = l, pr = r, ql = l, qr = r;
+        ASSERT_TRUE(StereoChain::process(packed.left, packed.right, pl.data(), pr.data(), n, bands, gain));
+        ++packedBlocks;
+        plain(reference.left, ql.data(), n, bands, gain);
+        plain(reference.right, qr.data(), n, bands, gain);
+        ASSERT_EQ(pl, ql) << "block " << block;
+        ASSERT_EQ(pr, qr) << "block " << block;
+        for (int f = 0; f < EqChannel::kFilterCount; ++f) {
+            ASSERT_EQ(packed.left.all(f)->rampRemaining(), reference.left.all(f)->rampRemaining());
+            Filter::Coefficients a = packed.right.all(f)->getActive();
+            Filter::Coefficients b = reference.right.all(f)->getActive();
+            ASSERT_EQ(a.b0, b.b0);
+            ASSERT_EQ(a.a2, b.a2);
+        }
+    }
+    EXPECT_EQ(packedBlocks, 6000);
+}
+
+TEST(StereoChain, DifferentSidesInStepStillAgree)
+{
+    // Left and right with different responses but gliding in step.
+    Pair packed, reference;
+    setUp(packed, 96000.0);
+    setUp(reference, 96000.0);
+    for (Pair* p : {&packed, &reference}) {
+        p->right.hfMain.setGain(-9.0);
+        p->left.hfMain.setGain(6.0);
+    }
+    std::vector<double> l(32), r(32);
+    // A glide, a steady tone, then silence long enough for the history to
+    // decay to where the flush of tiny values decides the output.
+    for (int block = 0; block < 4000; ++block) {
+        const bool tone = block < 300;
+        for (int i = 0; i < 32; ++i) {
+            l[i] = tone ? std::sin(0.1 * (block * 32 + i)) : 0.0;
+            r[i] = tone ? std::cos(0.07 * (block * 32 + i)) : 0.0;
+        }
+        std::vector<double> pl = l, pr = r, ql = l, qr = r;
+        ASSERT_TRUE(StereoChain::process(packed.left, packed.right, pl.data(), pr.data(), 32, true, 0.9));
+        plain(reference.left, ql.data(), 32, true, 0.9);
+        plain(reference.right, qr.data(), 32, true, 0.9);
+        ASSERT_EQ(pl, ql) << block;
+        ASSERT_EQ(pr, qr) << block;
+    }
+}
+
+TEST(StereoChain, RefusesChainsOutOfStepAndTouchesNothing)
+{
+    Pair p;
+    setUp(p, 88200.0);
+    p.left.lmfComp.setGain(2.0);  // glides on the left only
+    std::vector<double> l(16, 0.5), r(16, 0.25);
+    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));
+    EXPECT_EQ(l, std::vector<double>(16, 0.5));
+    EXPECT_EQ(p.left.lmfComp.rampRemaining(), p.left.lmfComp.rampLength());
+    // Without the bands the low cut alone decides, and it is in step.
+    EXPECT_TRUE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
+    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 33, true, 1.0));
+}
