@@ -56,32 +56,27 @@ Filter::Filter(double sampleRate, int type, double freq, double q, double gain)
       rampLength_(glideSamples(sampleRate)) {}
 
 void Filter::setType(int value) {
-    type = value;
-    recompute();
+    Settings s;
+    s.type = value;
+    apply(s);
 }
 
 void Filter::setFreq(double hz) {
-    if (std::isnan(hz)) return;
-    if (hz < kMinFreq) hz = kMinFreq;
-    if (hz > kMaxFreqRatio * sampleRate) hz = kMaxFreqRatio * sampleRate;
-    freq = hz;
-    recompute();
+    Settings s;
+    s.freq = hz;
+    apply(s);
 }
 
 void Filter::setQ(double value) {
-    if (std::isnan(value)) return;
-    if (value < kMinQ) value = kMinQ;
-    if (value > kMaxQ) value = kMaxQ;
-    q = value;
-    recompute();
+    Settings s;
+    s.q = value;
+    apply(s);
 }
 
 void Filter::setGain(double dB) {
-    if (std::isnan(dB)) return;
-    if (dB < -kMaxGainDb) dB = -kMaxGainDb;
-    if (dB > kMaxGainDb) dB = kMaxGainDb;
-    gain = dB;
-    recompute();
+    Settings s;
+    s.gain = dB;
+    apply(s);
 }
 
 void Filter::setSampleRate(double hz) {
@@ -93,9 +88,44 @@ void Filter::setSampleRate(double hz) {
 }
 
 void Filter::setStatus(int value) {
-    if (value == status) return;
-    status = value;
-    recompute();
+    Settings s;
+    s.status = value;
+    apply(s);
+}
+
+void Filter::apply(const Settings& s) {
+    bool changed = false;
+    if (s.type) {
+        type = *s.type;
+        changed = true;
+    }
+    if (s.status && *s.status != status) {
+        status = *s.status;
+        changed = true;
+    }
+    if (!std::isnan(s.freq)) {
+        double hz = s.freq;
+        if (hz < kMinFreq) hz = kMinFreq;
+        if (hz > kMaxFreqRatio * sampleRate) hz = kMaxFreqRatio * sampleRate;
+        freq = hz;
+        changed = true;
+    }
+    if (!std::isnan(s.q)) {
+        double value = s.q;
+        if (value < kMinQ) value = kMinQ;
+        if (value > kMaxQ) value = kMaxQ;
+        q = value;
+        changed = true;
+    }
+    if (!std::isnan(s.gain)) {
+        double dB = s.gain;
+        if (dB < -kMaxGainDb) dB = -kMaxGainDb;
+        if (dB > kMaxGainDb) dB = kMaxGainDb;
+        gain = dB;
+        changed = true;
+    }
+    if (changed)
+        recompute();
 }
 
 void Filter::suspend(bool jump) {

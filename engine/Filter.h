@@ -2,6 +2,7 @@
 #define SYLVATONE_ENGINE_FILTER_H
 
 #include <cstdint>
+#include <optional>
 
 // Second-order (biquad) section used for every band and the low cut.
 //
@@ -38,6 +39,20 @@ public:
     void setGain(double dB);            // -1000 ... +1000
     void setSampleRate(double hz);      // outside 20000 ... 400000 -> 44100
     void setStatus(int value);          // no effect when unchanged
+
+    // Several setter calls at once: fields left at their defaults are not
+    // set. apply() stores each given value as its setter would (clamps, NaN
+    // ignored, an unchanged status no change) and recomputes once if any of
+    // those setters would have: the same final state as calling them one
+    // after another with no samples in between, for a fraction of the work.
+    struct Settings {
+        std::optional<int> type;
+        std::optional<int> status;
+        double freq = __builtin_nan("");
+        double q = __builtin_nan("");
+        double gain = __builtin_nan("");
+    };
+    void apply(const Settings& s);
 
     // Sets jump mode and ends any glide at its destination.
     void suspend(bool jump);

@@ -12,45 +12,69 @@ constexpr double kCeiling = 0.993807;   // output peak above the knee
 
 // Largest of w[k] * mag[k] for k = 0 .. n-1, or 0 for n < 1. The products are
 // all >= 0; NaN products are skipped. Max gives the same result in any order,
-// so eight running maxima side by side (four two-lane vectors, for instruction
-// level parallelism) equal the one-by-one search. The explicit vector type
-// keeps the compiler from falling back to scalar code at some optimisation
-// levels; two lanes map onto SSE2 and NEON registers.
+// so running maxima side by side equal the one-by-one search, and so does
+// any vector width: the search is built for plain x86-64 and again for AVX2
+// and AVX-512, chosen when the library loads.
 #if defined(__GNUC__)
-typedef double Vec2 __attribute__((vector_size(2 * sizeof(double))));
+typedef double Vec8 __attribute__((vector_size(8 * sizeof(double))));
+typedef long long Lanes8 __attribute__((vector_size(8 * sizeof(long long))));
 
-inline Vec2 load2(const double* p)
+// Peaks for m samples in a row: sample i's window of n magnitudes starts at
+// mag + offsets[i].
+#if defined(__x86_64__) && !defined(__clang__) && !defined(SYLVATONE_NO_CLONES)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+void windowPeaks(const double* w, const double* mag, const int* offsets, int m, int n, double* peaks)
 {
-    Vec2 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
+    for (int i = 0; i < m; ++i) {
+        const double* g = mag + offsets[i];
+        Vec8 a0 = {0, 0, 0, 0, 0, 0, 0, 0}, a1 = a0;
+        int k = 0;
+        for (; k + 16 <= n; k += 16) {
+            Vec8 w0, m0, w1, m1;
+            std::memcpy(&w0, w + k, sizeof w0);
+            std::memcpy(&m0, g + k, sizeof m0);
+            std::memcpy(&w1, w + k + 8, sizeof w1);
+            std::memcpy(&m1, g + k + 8, sizeof m1);
+            const Vec8 p0 = w0 * m0, p1 = w1 * m1;
+            a0 = p0 > a0 ? p0 : a0;
+            a1 = p1 > a1 ? p1 : a1;
+        }
+        a0 = a1 > a0 ? a1 : a0;
+        // Halves against halves down to one lane.
+        Vec8 b = __builtin_shuffle(a0, Lanes8{4, 5, 6, 7, 0, 1, 2, 3});
+        a0 = b > a0 ? b : a0;
+        b = __builtin_shuffle(a0, Lanes8{2, 3, 0, 1, 6, 7, 4, 5});
+        a0 = b > a0 ? b : a0;
+        b = __builtin_shuffle(a0, Lanes8{1, 0, 3, 2, 5, 4, 7, 6});
+        a0 = b > a0 ? b : a0;
+        double peak = a0[0];
+        for (; k < n; ++k) {
+            const double v = w[k] * g[k];
+            peak = v > peak ? v : peak;
+        }
+        peaks[i] = peak;
+    }
 }
-
-inline Vec2 max2(Vec2 a, Vec2 b)
+#else
+void windowPeaks(const double* w, const double* mag, const int* offsets, int m, int n, double* peaks)
 {
-    return a > b ? a : b;
+    for (int i = 0; i < m; ++i) {
+        double peak = 0.0;
+        for (int k = 0; k < n; ++k) {
+            const double v = w[k] * mag[offsets[i] + k];
+            peak = v > peak ? v : peak;
+        }
+        peaks[i] = peak;
+    }
 }
 #endif
 
 double windowPeak(const double* w, const double* mag, int n)
 {
-    double peak = 0.0;
-    int k = 0;
-#if defined(__GNUC__)
-    Vec2 a0 = {0.0, 0.0}, a1 = a0, a2 = a0, a3 = a0;
-    for (; k + 8 <= n; k += 8) {
-        a0 = max2(load2(w + k) * load2(mag + k), a0);
-        a1 = max2(load2(w + k + 2) * load2(mag + k + 2), a1);
-        a2 = max2(load2(w + k + 4) * load2(mag + k + 4), a2);
-        a3 = max2(load2(w + k + 6) * load2(mag + k + 6), a3);
-    }
-    const Vec2 all = max2(max2(a0, a1), max2(a2, a3));
-    peak = all[0] > all[1] ? all[0] : all[1];
-#endif
-    for (; k < n; ++k) {
-        const double v = w[k] * mag[k];
-        peak = v > peak ? v : peak;
-    }
+    const int offset = 0;
+    double peak;
+    windowPeaks(w, mag, &offset, 1, n, &peak);
     return peak;
 }
 
@@ -125,21 +149,56 @@ double Saturator::processSample(int channel, double s, bool on, int p)
     return saturationGain(peak) * delayed;
 }
 
+// With the stage on, a block first writes every sample and magnitude into
+// the rings and then searches the windows: the searches read only what was
+// stored a while ago, which the processor serves fastest. A window never
+// reaches the slots of later samples of the same block as long as N + m
+// fits the ring, so the result is the same as going sample by sample.
+void Saturator::processBlock(double* const* channels, int count, int m, bool on)
+{
+    if (!on || satLength + m > kRingSize || m > kMaxBlock) {
+        for (int i = 0; i < m; ++i) {
+            const int p = satIndex;
+            for (int c = 0; c < count; ++c)
+                channels[c][i] = processSample(c, channels[c][i], on, p);
+            satIndex = (p + 1) & kMask;
+        }
+        return;
+    }
+    for (int c = 0; c < count; ++c) {
+        double* ring = satDelay[c];
+        double* mag = satMagnitude[c];
+        for (int i = 0; i < m; ++i) {
+            const int p = (satIndex + i) & kMask;
+            const double s = channels[c][i];
+            ring[p] = s;
+            const int r = kMask - p;
+            mag[r] = mag[r + kRingSize] = std::fabs(s);
+        }
+    }
+    int offsets[kMaxBlock];
+    for (int i = 0; i < m; ++i)
+        offsets[i] = kMask - ((satIndex + i) & kMask);
+    for (int c = 0; c < count; ++c) {
+        const double* ring = satDelay[c];
+        double peaks[kMaxBlock];
+        windowPeaks(satWindow, satMagnitude[c], offsets, m, satLength, peaks);
+        for (int i = 0; i < m; ++i) {
+            const int p = (satIndex + i) & kMask;
+            channels[c][i] = saturationGain(peaks[i]) * ring[(p - satLength / 2) & kMask];
+        }
+    }
+    satIndex = (satIndex + m) & kMask;
+}
+
 void Saturator::processStereo(double* left, double* right, int m, bool on)
 {
-    for (int i = 0; i < m; ++i) {
-        const int p = satIndex;
-        left[i] = processSample(0, left[i], on, p);
-        right[i] = processSample(1, right[i], on, p);
-        satIndex = (p + 1) & kMask;
-    }
+    double* const channels[2] = {left, right};
+    processBlock(channels, 2, m, on);
 }
 
 void Saturator::processMono(double* x, int m, bool on)
 {
-    for (int i = 0; i < m; ++i) {
-        const int p = satIndex;
-        x[i] = processSample(0, x[i], on, p);
-        satIndex = (p + 1) & kMask;
-    }
+    double* const channels[1] = {x};
+    processBlock(channels, 1, m, on);
 }

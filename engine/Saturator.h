@@ -22,6 +22,7 @@ float latencyMs(double hostRate);
 class Saturator {
 public:
     static constexpr int kRingSize = 1024;
+    static constexpr int kMaxBlock = 16;  // samples per call searched in one go
 
     Saturator();   // configured for 44100 Hz
 
@@ -47,15 +48,16 @@ public:
 
 private:
     double processSample(int channel, double s, bool on, int p);
+    void processBlock(double* const* channels, int count, int m, bool on);
 
     static constexpr int kMask = kRingSize - 1;
 
-    double satDelay[2][kRingSize];
+    alignas(64) double satDelay[2][kRingSize];
     // |s| of ring slot p is kept at [kMask - p] and again at [kMask - p +
     // kRingSize]: seen from the write position, the N magnitudes the window
     // covers then lie in one contiguous run, in window order.
-    double satMagnitude[2][2 * kRingSize];
-    double satWindow[kRingSize];
+    alignas(64) double satMagnitude[2][2 * kRingSize];
+    alignas(64) double satWindow[kRingSize];
     int satIndex = kMask;
     int satLength = 1;
 };

@@ -102,61 +102,110 @@ void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
 template <int K, bool LastScaled>
 inline __attribute__((always_inline)) void runSteady(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
+    // Each stage's coefficients and history side by side: one cache line
+    // and a bit per stage, addressed with constant offsets.
+    struct Lane {
+        __m128d b0, b1, b2, a1, a2, x1, x2, y1, y2;
+    };
+    Lane lanes[K];
+    for (int k = 0; k < K; ++k)
+        lanes[k] = {stages[k].b0, stages[k].b1, stages[k].b2, stages[k].a1, stages[k].a2,
+                    stages[k].x1, stages[k].x2, stages[k].y1, stages[k].y2};
     const __m128d flush = _mm_set1_pd(kFlush);
-    __m128d b0[K], b1[K], b2[K], a1[K], a2[K], x1[K], x2[K], y1[K], y2[K];
-    for (int k = 0; k < K; ++k) {
-        b0[k] = stages[k].b0;
-        b1[k] = stages[k].b1;
-        b2[k] = stages[k].b2;
-        a1[k] = stages[k].a1;
-        a2[k] = stages[k].a2;
-        x1[k] = stages[k].x1;
-        x2[k] = stages[k].x2;
-        y1[k] = stages[k].y1;
-        y2[k] = stages[k].y2;
-    }
-#define SYLVATONE_TICK(k, i)                                                    \
-    do {                                                                         \
-        const __m128d x = LastScaled && (k) == K - 1 ? _mm_mul_pd(buf[i], gain)  \
-                                                     : buf[i];                   \
-        __m128d y = _mm_mul_pd(b0[k], x);                                        \
-        y = _mm_add_pd(y, _mm_mul_pd(b1[k], x1[k]));                             \
-        y = _mm_add_pd(y, _mm_mul_pd(b2[k], x2[k]));                             \
-        y = _mm_sub_pd(y, _mm_mul_pd(a1[k], y1[k]));                             \
-        y = _mm_sub_pd(y, _mm_mul_pd(a2[k], y2[k]));                             \
-        x2[k] = x1[k];                                                           \
-        x1[k] = x;                                                               \
-        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);                             \
-        y2[k] = y1[k];                                                           \
-        y1[k] = y;                                                               \
-        buf[i] = y;                                                              \
-    } while (0)
+    auto tick = [&](int k, int i) __attribute__((always_inline)) {
+        Lane& s = lanes[k];
+        const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
+        __m128d y = _mm_mul_pd(s.b0, x);
+        y = _mm_add_pd(y, _mm_mul_pd(s.b1, s.x1));
+        y = _mm_add_pd(y, _mm_mul_pd(s.b2, s.x2));
+        y = _mm_sub_pd(y, _mm_mul_pd(s.a1, s.y1));
+        y = _mm_sub_pd(y, _mm_mul_pd(s.a2, s.y2));
+        s.x2 = s.x1;
+        s.x1 = x;
+        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
+        s.y2 = s.y1;
+        s.y1 = y;
+        buf[i] = y;
+    };
     const int steps = n + K - 1;
     // Filling the pipeline, running full, draining it.
     for (int t = 0; t < K - 1; ++t)
         for (int k = 0; k <= t; ++k)
-            SYLVATONE_TICK(k, t - k);
-    for (int t = K - 1; t < n; ++t) {
-#pragma GCC unroll 8
+            tick(k, t - k);
+    for (int t = K - 1; t < n; ++t)
         for (int k = 0; k < K; ++k)
-            SYLVATONE_TICK(k, t - k);
-    }
+            tick(k, t - k);
     for (int t = n; t < steps; ++t)
         for (int k = t - n + 1; k < K; ++k)
-            SYLVATONE_TICK(k, t - k);
-#undef SYLVATONE_TICK
+            tick(k, t - k);
     for (int k = 0; k < K; ++k) {
-        stages[k].x1 = x1[k];
-        stages[k].x2 = x2[k];
-        stages[k].y1 = y1[k];
-        stages[k].y2 = y2[k];
+        stages[k].x1 = lanes[k].x1;
+        stages[k].x2 = lanes[k].x2;
+        stages[k].y1 = lanes[k].y1;
+        stages[k].y2 = lanes[k].y2;
+    }
+}
+
+// Every stage gliding through the whole block: the per-sample rebuild of the
+// coefficients from the moving poles, zeros and gain, without branches.
+template <int K, bool LastScaled>
+inline __attribute__((always_inline)) void runGliding(Stage* stages, __m128d* buf, int n, __m128d gain)
+{
+    const __m128d flush = _mm_set1_pd(kFlush);
+    auto tick = [&](int k, int i) __attribute__((always_inline)) {
+        Stage& s = stages[k];
+        s.zr1 = _mm_add_pd(s.zr1, s.izr1);
+        s.zr2 = _mm_add_pd(s.zr2, s.izr2);
+        s.zi1 = _mm_add_pd(s.zi1, s.izi1);
+        s.zi2 = _mm_add_pd(s.zi2, s.izi2);
+        s.pr1 = _mm_add_pd(s.pr1, s.ipr1);
+        s.pr2 = _mm_add_pd(s.pr2, s.ipr2);
+        s.pi1 = _mm_add_pd(s.pi1, s.ipi1);
+        s.pi2 = _mm_add_pd(s.pi2, s.ipi2);
+        s.g = _mm_add_pd(s.g, s.ig);
+        const __m128d b0 = s.g;
+        const __m128d b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
+        const __m128d b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
+        const __m128d a1 = negate(_mm_add_pd(s.pr1, s.pr2));
+        const __m128d a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
+        const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
+        __m128d y = _mm_mul_pd(b0, x);
+        y = _mm_add_pd(y, _mm_mul_pd(b1, s.x1));
+        y = _mm_add_pd(y, _mm_mul_pd(b2, s.x2));
+        y = _mm_sub_pd(y, _mm_mul_pd(a1, s.y1));
+        y = _mm_sub_pd(y, _mm_mul_pd(a2, s.y2));
+        s.x2 = s.x1;
+        s.x1 = x;
+        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
+        s.y2 = s.y1;
+        s.y1 = y;
+        buf[i] = y;
+    };
+    const int steps = n + K - 1;
+    for (int t = 0; t < K - 1; ++t)
+        for (int k = 0; k <= t; ++k)
+            tick(k, t - k);
+    for (int t = K - 1; t < n; ++t)
+        for (int k = 0; k < K; ++k)
+            tick(k, t - k);
+    for (int t = n; t < steps; ++t)
+        for (int k = t - n + 1; k < K; ++k)
+            tick(k, t - k);
+    // The coefficients the last sample used, rebuilt the same way.
+    for (int k = 0; k < K; ++k) {
+        Stage& s = stages[k];
+        s.b0 = s.g;
+        s.b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
+        s.b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
+        s.a1 = negate(_mm_add_pd(s.pr1, s.pr2));
+        s.a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
     }
 }
 
 // The steady kernels, built for plain x86-64 and again for AVX2 and AVX-512
 // (chosen when the library loads), where the extra registers keep more of
 // the chain's state out of memory. The arithmetic is the same in each.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(SYLVATONE_NO_CLONES)
 #define SYLVATONE_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define SYLVATONE_CLONES
@@ -165,6 +214,11 @@ inline __attribute__((always_inline)) void runSteady(Stage* stages, __m128d* buf
 SYLVATONE_CLONES void steadyWithLowCut(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
     runSteady<EqChannel::kChainLength + 1, true>(stages, buf, n, gain);
+}
+
+SYLVATONE_CLONES void glidingWithLowCut(Stage* stages, __m128d* buf, int n, __m128d gain)
+{
+    runGliding<EqChannel::kChainLength + 1, true>(stages, buf, n, gain);
 }
 
 SYLVATONE_CLONES void steadyBandsOnly(Stage* stages, __m128d* buf, int n, __m128d gain)
@@ -273,11 +327,15 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         buf[i] = pair(l[i], r[i]);
 
     const __m128d g = _mm_set1_pd(gain);
-    bool steady = n >= count;
-    for (int k = 0; k < count; ++k)
+    bool steady = n >= count, gliding = n >= count;
+    for (int k = 0; k < count; ++k) {
         steady = steady && stages[k].glide == 0;
+        gliding = gliding && stages[k].glide == n;
+    }
     if (steady && count == kMaxStages && lowCutActive)
         steadyWithLowCut(stages, buf, n, g);
+    else if (gliding && count == kMaxStages && lowCutActive)
+        glidingWithLowCut(stages, buf, n, g);
     else if (steady && count == EqChannel::kChainLength && !lowCutActive)
         steadyBandsOnly(stages, buf, n, g);
     else if (count > 0)
@@ -292,36 +350,48 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         r[i] = hi(buf[i]);
     }
 
-    // Hand each filter its state back, exactly as its own block would leave it.
+    // Hand each filter its state back, exactly as its own block would leave
+    // it; a side whose history is no longer finite starts the next block clean.
     for (int k = 0; k < count; ++k) {
         Stage& s = stages[k];
+        const __m128d zero = _mm_setzero_pd();
+        const __m128d spread = _mm_add_pd(_mm_add_pd(_mm_sub_pd(s.x1, s.x1), _mm_sub_pd(s.x2, s.x2)),
+                                          _mm_add_pd(_mm_sub_pd(s.y1, s.y1), _mm_sub_pd(s.y2, s.y2)));
+        const int finite = _mm_movemask_pd(_mm_cmpeq_pd(spread, zero));
         for (int c = 0; c < 2; ++c) {
             Filter* f = s.f[c];
             auto pick = [c](__m128d v) { return c == 0 ? lo(v) : hi(v); };
-            double x1 = pick(s.x1), x2 = pick(s.x2), y1 = pick(s.y1), y2 = pick(s.y2);
-            f->x0 = x1;
-            f->y0 = y1;
-            if (std::isfinite(x1) && std::isfinite(x2) && std::isfinite(y1) && std::isfinite(y2)) {
-                f->x1 = x1;
-                f->x2 = x2;
-                f->y1 = y1;
-                f->y2 = y2;
+            f->x0 = pick(s.x1);
+            f->y0 = pick(s.y1);
+            if (finite & (1 << c)) {
+                f->x1 = pick(s.x1);
+                f->x2 = pick(s.x2);
+                f->y1 = pick(s.y1);
+                f->y2 = pick(s.y2);
             } else {
                 f->x1 = f->x2 = f->y1 = f->y2 = 0.0;
             }
-            if (s.glided) {
-                f->rampRemaining_ -= static_cast<std::uint64_t>(s.glide);
-                Filter::PoleZero& cur = f->current;
-                cur.zr1 = pick(s.zr1);
-                cur.zr2 = pick(s.zr2);
-                cur.zi1 = pick(s.zi1);
-                cur.zi2 = pick(s.zi2);
-                cur.pr1 = pick(s.pr1);
-                cur.pr2 = pick(s.pr2);
-                cur.pi1 = pick(s.pi1);
-                cur.pi2 = pick(s.pi2);
-                cur.gain = pick(s.g);
+            if (!s.glided) {
+                // Steady all block: the destination was in use throughout.
+                f->cA0 = f->dA0;
+                f->cA1 = f->dA1;
+                f->cA2 = f->dA2;
+                f->cB0 = f->dB0;
+                f->cB1 = f->dB1;
+                f->cB2 = f->dB2;
+                continue;
             }
+            f->rampRemaining_ -= static_cast<std::uint64_t>(s.glide);
+            Filter::PoleZero& cur = f->current;
+            cur.zr1 = pick(s.zr1);
+            cur.zr2 = pick(s.zr2);
+            cur.zi1 = pick(s.zi1);
+            cur.zi2 = pick(s.zi2);
+            cur.pr1 = pick(s.pr1);
+            cur.pr2 = pick(s.pr2);
+            cur.pi1 = pick(s.pi1);
+            cur.pi2 = pick(s.pi2);
+            cur.gain = pick(s.g);
             if (s.glide < n) {
                 f->cA0 = f->dA0;
                 f->cA1 = f->dA1;

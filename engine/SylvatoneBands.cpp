@@ -60,15 +60,15 @@ void Sylvatone::updateLowCut()
     const double hpf = params.hpfFreq.load(rel);
     const int eqAll = params.eqAllOn.load(rel);
     const int enable = params.lowCutEnable.load(rel);
-    const double q = hpf < 10.0 ? 0.5 : hpf < 40.0 ? 0.6 : 0.705;
-    const double freq = eqAll ? 0.71 * hpf : 2.13;
     const int status[2] = {enable * params.processLeft.load(rel) * eqAll,
                            enable * params.processRight.load(rel) * eqAll};
     for (int c = 0; c < 2; ++c) {
-        f[c]->setType(kHighPass);
-        f[c]->setQ(q);
-        f[c]->setFreq(freq);
-        f[c]->setStatus(status[c]);
+        Filter::Settings s;
+        s.type = kHighPass;
+        s.q = hpf < 10.0 ? 0.5 : hpf < 40.0 ? 0.6 : 0.705;
+        s.freq = eqAll ? 0.71 * hpf : 2.13;
+        s.status = status[c];
+        f[c]->apply(s);
     }
 }
 
@@ -83,30 +83,37 @@ void Sylvatone::updateShelfBand(int band, int shelfType, double cutFreqFactor)
         Filter& comp = lf ? ch.lfComp : ch.hfComp;
         Filter* f[2] = {&main, &comp};
         rateFilters(f, 2);
-        main.setType(kPeak);
-        comp.setType(kPeak);
+        Filter::Settings m, c;
+        m.type = kPeak;
+        c.type = kPeak;
         if (b.on == 0) {
-            main.setStatus(0);
-            comp.setStatus(0);
+            m.status = 0;
+            c.status = 0;
+            main.apply(m);
+            comp.apply(c);
         } else if (b.gain >= 0.0) {
-            main.setStatus(1);
-            comp.setStatus(1);
-            main.setFreq(b.freq);
-            comp.setFreq(b.freq);
-            main.setQ(lf ? (b.narrow ? 0.8 : 0.4) : (b.narrow ? 0.84 : 0.42));
-            comp.setQ(std::sqrt(b.k) * main.getQ() * 2.8);
-            main.setGain(b.gain);
-            comp.setGain(-0.15 * b.gain);
+            m.status = 1;
+            m.freq = b.freq;
+            m.q = lf ? (b.narrow ? 0.8 : 0.4) : (b.narrow ? 0.84 : 0.42);
+            m.gain = b.gain;
+            main.apply(m);
+            c.status = 1;
+            c.freq = b.freq;
+            c.q = std::sqrt(b.k) * main.getQ() * 2.8;
+            c.gain = -0.15 * b.gain;
+            comp.apply(c);
         } else {
-            main.setStatus(1);
-            main.setType(shelfType);
-            comp.setStatus(0);
-            main.setFreq(cutFreqFactor * b.freq);
+            m.status = 1;
+            m.type = shelfType;
+            m.freq = cutFreqFactor * b.freq;
             if (lf)
-                main.setQ(b.narrow ? 0.8 : 0.4);
+                m.q = b.narrow ? 0.8 : 0.4;
             else
-                main.setQ(std::pow(0.65, b.gain / -15.0) * (b.narrow ? 1.1 : 0.55));
-            main.setGain(b.gain);
+                m.q = std::pow(0.65, b.gain / -15.0) * (b.narrow ? 1.1 : 0.55);
+            m.gain = b.gain;
+            main.apply(m);
+            c.status = 0;
+            comp.apply(c);
         }
     }
 }
@@ -133,17 +140,20 @@ void Sylvatone::updateBellBand(int band, const BellLaw& boost, const BellLaw& cu
         Filter& comp = lmf ? ch.lmfComp : ch.hmfComp;
         Filter* f[2] = {&main, &comp};
         rateFilters(f, 2);
-        if (lmf)
-            comp.setType(kPeak);
-        main.setStatus(b.on);
-        comp.setStatus(b.on);
-        main.setFreq(b.freq);
-        comp.setFreq(b.freq);
-        main.setQ(bellQ(law.base, b.k, b.X, law.power));
-        comp.setQ(std::pow(b.k, 0.25) * main.getQ() * law.companionWidth);
         const double mainGain = law.gainScale * b.gain;
-        main.setGain(mainGain);
-        comp.setGain(law.companionGain * mainGain);
+        Filter::Settings m, c;
+        m.status = b.on;
+        m.freq = b.freq;
+        m.q = bellQ(law.base, b.k, b.X, law.power);
+        m.gain = mainGain;
+        main.apply(m);
+        if (lmf)
+            c.type = kPeak;
+        c.status = b.on;
+        c.freq = b.freq;
+        c.q = std::pow(b.k, 0.25) * main.getQ() * law.companionWidth;
+        c.gain = law.companionGain * mainGain;
+        comp.apply(c);
     }
 }
 

@@ -130,11 +130,15 @@ void Sylvatone::processSubBlock(int m)
         applyPendingUpdates();
 
     // The output gain moves towards its target once per host sample; the
-    // value reached serves the whole sub-block.
+    // value reached serves the whole sub-block. Once a step no longer
+    // changes it, no further step will, so the rest are skipped.
+    const double target = params.outputGainTarget.load(rel);
     for (int i = 0; i < m; ++i) {
-        outputGainCurrent =
-            outputGainCurrent + (params.outputGainTarget.load(rel) - outputGainCurrent) * kGainSmoothing;
-        outputGainCurrent = outputGainCurrent + kFlush - kFlush;
+        double next = outputGainCurrent + (target - outputGainCurrent) * kGainSmoothing;
+        next = next + kFlush - kFlush;
+        if (next == outputGainCurrent)
+            break;
+        outputGainCurrent = next;
     }
 
     int n = m;

@@ -118,7 +118,8 @@ Audio impulses(int channels, size_t frames, const std::vector<size_t>& at)
     Audio a{channels, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
             std::vector<float>(frames * static_cast<size_t>(channels))};
     for (int c = 0; c < channels; ++c)
-        a.samples[at[static_cast<size_t>(c)] * static_cast<size_t>(channels) + static_cast<size_t>(c)] = 1.0f;
+        a.samples[at[static_cast<size_t>(c)] * static_cast<size_t>(channels) +
+                  static_cast<size_t>(c)] = 1.0f;
     return a;
 }
 
@@ -177,10 +178,28 @@ TEST(RenderCommand, KeepsLengthRateChannelsAndSampleType)
         size_t frames;
     } cases[] = {
         {"mono.wav", "mono-out.wav", {}, 1, 48000, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12345},
-        {"mono.wav", "mono-out.flac", {"--compensate"}, 1, 48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 12345},
-        {"stereo.wav", "stereo-out.wav", {"--block", "1000"}, 2, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 7001},
+        {"mono.wav",
+         "mono-out.flac",
+         {"--compensate"},
+         1,
+         48000,
+         SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+         12345},
+        {"stereo.wav",
+         "stereo-out.wav",
+         {"--block", "1000"},
+         2,
+         44100,
+         SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+         7001},
         // FLAC stores no floats: its own 24-bit instead.
-        {"stereo.wav", "stereo-out.flac", {"--double"}, 2, 44100, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 7001},
+        {"stereo.wav",
+         "stereo-out.flac",
+         {"--double"},
+         2,
+         44100,
+         SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
+         7001},
         {"stereo.wav", "stereo-out.aiff", {}, 2, 44100, SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 7001},
     };
     for (const Case& c : cases) {
@@ -194,6 +213,19 @@ TEST(RenderCommand, KeepsLengthRateChannelsAndSampleType)
         EXPECT_EQ(a.format, c.format) << c.out;
         EXPECT_EQ(a.frames(), c.frames) << c.out;
     }
+
+    // Boosted past full scale into 16-bit: clipped (and reported), never
+    // wrapped round to the other sign.
+    Result r =
+        host({"render", dir / "mono.wav", dir / "loud.wav", "--set", "OUTput=1", "--compensate"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("clipped"), std::string::npos) << r.out;
+    Audio in = readAudio(dir / "mono.wav"), loud = readAudio(dir / "loud.wav");
+    for (size_t f = 0; f < in.frames(); ++f) {
+        if (in.at(f, 0) > 0.25f) {
+            ASSERT_GT(loud.at(f, 0), 0.5f) << f;
+        }
+    }
 }
 
 TEST(RenderCommand, BypassedPluginIsAPureDelayThatCompensationRemoves)
@@ -203,8 +235,8 @@ TEST(RenderCommand, BypassedPluginIsAPureDelayThatCompensationRemoves)
     // Different positions per channel, so a swap or a mix shows.
     writeAudio(dir / "mono.wav", impulses(1, 4096, {1000}));
     writeAudio(dir / "stereo.wav", impulses(2, 4096, {1000, 2500}));
-    const std::vector<std::string> bypass = {"--set", "EQ all=0", "--set", "OUTput=0.5",
-                                             "--set", "sat=0", "--block", "100"};
+    const std::vector<std::string> bypass = {"--set", "EQ all=0", "--set",   "OUTput=0.5",
+                                             "--set", "sat=0",    "--block", "100"};
     for (const std::string name : {"mono", "stereo"}) {
         for (bool compensate : {false, true}) {
             std::vector<std::string> args = {"render", dir / (name + ".wav"), dir / "out.wav"};
@@ -233,13 +265,32 @@ TEST(RenderCommand, ProgramsApplyAndDoublePrecisionAgreesWithSingle)
 {
     TempDir dir;
     writeAudio(dir / "in.wav", noise(2, 44100, 20000, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
-    ASSERT_EQ(host({"render", dir / "in.wav", dir / "piano32.wav", "--program", "piano"}).status, 0);
-    ASSERT_EQ(host({"render", dir / "in.wav", dir / "piano64.wav", "--program", "2", "--double"}).status, 0);
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "piano32.wav", "--program", "piano"}).status,
+              0);
+    ASSERT_EQ(
+        host({"render", dir / "in.wav", dir / "piano64.wav", "--program", "2", "--double"}).status,
+        0);
     ASSERT_EQ(host({"render", dir / "in.wav", dir / "default.wav"}).status, 0);
     Audio piano32 = readAudio(dir / "piano32.wav");
     Audio piano64 = readAudio(dir / "piano64.wav");
     EXPECT_LT(maxDifference(piano32, piano64), 1e-6f);
     EXPECT_GT(maxDifference(piano32, readAudio(dir / "default.wav")), 0.01f);
+
+    // A mono file takes the same path as each channel of a stereo one.
+    Audio mono = noise(1, 44100, 5000, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    Audio twin{2, 44100, mono.format, {}};
+    for (float x : mono.samples)
+        twin.samples.insert(twin.samples.end(), {x, x});
+    writeAudio(dir / "mono.wav", mono);
+    writeAudio(dir / "twin.wav", twin);
+    ASSERT_EQ(host({"render", dir / "mono.wav", dir / "mono-out.wav", "--program", "1"}).status, 0);
+    ASSERT_EQ(host({"render", dir / "twin.wav", dir / "twin-out.wav", "--program", "1"}).status, 0);
+    Audio monoOut = readAudio(dir / "mono-out.wav"), twinOut = readAudio(dir / "twin-out.wav");
+    ASSERT_EQ(monoOut.frames(), twinOut.frames());
+    for (size_t f = 0; f < monoOut.frames(); ++f) {
+        ASSERT_NEAR(monoOut.at(f, 0), twinOut.at(f, 0), 1e-6f) << f;
+        ASSERT_NEAR(monoOut.at(f, 0), twinOut.at(f, 1), 1e-6f) << f;
+    }
 }
 
 TEST(RenderCommand, RefusesBadRunsAndLeavesNothingBehind)
@@ -298,8 +349,9 @@ TEST(ResponseCommand, DefaultIsFlatAndProgramsAndSettingsShapeIt)
     EXPECT_NEAR(flat.rbegin()->first, 20000.0, 1e-9);
     EXPECT_GT(flat.size(), 230u);  // 1/24 octave over ten octaves
     for (const auto& [f, db] : flat) {
-        if (f >= 100 && f <= 10000)
+        if (f >= 100 && f <= 10000) {
             EXPECT_NEAR(db, 0.0, 0.3) << f << " Hz";
+        }
     }
 
     ASSERT_EQ(host({"response", dir / "boost.csv", "--set", "LFgain=1"}).status, 0);
@@ -316,6 +368,14 @@ TEST(ResponseCommand, DefaultIsFlatAndProgramsAndSettingsShapeIt)
     EXPECT_LT(nearest(mild, 20000), -1.0);
     EXPECT_NEAR(nearest(mild, 100), 0.0, 0.3);
 
+    // Another rate, another latency: still found, still flat.
+    ASSERT_EQ(host({"response", dir / "fast.csv", "--rate", "96000"}).status, 0);
+    for (const auto& [f, db] : readTable(dir / "fast.csv", &header)) {
+        if (f >= 100 && f <= 10000) {
+            EXPECT_NEAR(db, 0.0, 0.3) << f << " Hz at 96 kHz";
+        }
+    }
+
     // At a rate below 40 kHz the table stops short of Nyquist.
     ASSERT_EQ(host({"response", dir / "low.csv", "--rate", "22050"}).status, 0);
     EXPECT_LT(readTable(dir / "low.csv", &header).rbegin()->first, 11025.0);
@@ -327,7 +387,7 @@ TEST(DemoCommand, RendersEveryProgramWithItsPlot)
     Result r = host({"demo", dir / "demo"});
     ASSERT_EQ(r.status, 0) << r.out;
     const std::vector<std::string> names = {"0-default", "1-c-bass-pick-up", "2-piano",
-                                            "3-mild", "4-round", "5-finish"};
+                                            "3-mild",    "4-round",          "5-finish"};
     Audio input = readAudio(dir / "demo/input.wav");
     ASSERT_EQ(input.channels, 2);
     EXPECT_GE(input.frames(), 44100u * 5);
@@ -337,9 +397,11 @@ TEST(DemoCommand, RendersEveryProgramWithItsPlot)
         EXPECT_EQ(out.frames(), input.frames()) << name;
         EXPECT_EQ(out.rate, input.rate) << name;
         EXPECT_EQ(out.channels, 2) << name;
-        if (name != names[0])
+        if (name != names[0]) {
             EXPECT_GT(maxDifference(out, flat), 0.01f) << name << " sounds like Default";
-        EXPECT_EQ(contents(dir / ("demo/" + name + "-response.png")).substr(0, 4), "\x89PNG") << name;
+        }
+        EXPECT_EQ(contents(dir / ("demo/" + name + "-response.png")).substr(0, 4), "\x89PNG")
+            << name;
         EXPECT_NE(r.out.find(name + ".wav"), std::string::npos) << r.out;
     }
 }

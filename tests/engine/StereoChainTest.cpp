@@ -118,14 +118,20 @@ TEST(StereoChain, DifferentSidesInStepStillAgree)
     Pair packed, reference;
     setUp(packed, 96000.0);
     setUp(reference, 96000.0);
-    for (Pair* p : {&packed, &reference}) {
-        p->right.hfMain.setGain(-9.0);
-        p->left.hfMain.setGain(6.0);
-    }
+    // Every filter gliding at once, then one alone, then all steady.
+    for (Pair* p : {&packed, &reference})
+        for (EqChannel* ch : p->both())
+            for (int f = 0; f < EqChannel::kFilterCount; ++f)
+                ch->all(f)->setGain(ch == &p->left ? 5.0 - f : f - 5.0);
     std::vector<double> l(32), r(32);
     // A glide, a steady tone, then silence long enough for the history to
     // decay to where the flush of tiny values decides the output.
     for (int block = 0; block < 4000; ++block) {
+        if (block == 100)
+            for (Pair* p : {&packed, &reference}) {
+                p->right.hfMain.setGain(-9.0);
+                p->left.hfMain.setGain(6.0);
+            }
         const bool tone = block < 300;
         for (int i = 0; i < 32; ++i) {
             l[i] = tone ? std::sin(0.1 * (block * 32 + i)) : 0.0;
