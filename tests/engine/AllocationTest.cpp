@@ -16,15 +16,42 @@
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
+std::atomic<long> bytes{0};
+
+void count(std::size_t size)
+{
+    if (counting.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+        bytes.fetch_add(static_cast<long>(size), std::memory_order_relaxed);
+    }
+}
 }  // namespace
 
 void* operator new(std::size_t size)
 {
-    if (counting.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
+    count(size);
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
+}
+
+void* operator new(std::size_t size, std::align_val_t align)
+{
+    count(size);
+    const std::size_t a = static_cast<std::size_t>(align);
+    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p, std::align_val_t) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept
+{
+    std::free(p);
 }
 
 void operator delete(void* p) noexcept
@@ -44,6 +71,28 @@ TEST(AudioPath, CounterSeesAllocations)
     auto probe = std::make_unique<int>(3);
     counting = false;
     EXPECT_EQ(allocations.load(), 1);
+}
+
+TEST(AudioPath, AnInstanceHoldsUnderAQuarterMegabyte)
+{
+    bytes = 0;
+    counting = true;
+    auto* fx = new Sylvatone(nullptr);
+    counting = false;
+    const long constructed = bytes.load();
+    // Rate changes, suspend and resume reuse what construction allocated.
+    allocations = 0;
+    counting = true;
+    fx->setSampleRate(192000.0f);
+    fx->resume();
+    fx->suspend();
+    fx->setSampleRate(44100.0f);
+    fx->resume();
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+    delete fx;
+    EXPECT_GT(constructed, static_cast<long>(sizeof(Sylvatone)) - 1);
+    EXPECT_LT(constructed, 256L * 1024);
 }
 
 TEST(AudioPath, AllocatesNothing)
