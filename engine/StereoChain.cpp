@@ -46,11 +46,70 @@ inline __m128d negate(__m128d v)
     return _mm_xor_pd(v, _mm_set1_pd(-0.0));
 }
 
-// Any mix of gliding and steady stages: at step t, stage k filters sample
-// t - k.
-void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
+#define SYLVATONE_ALWAYS_INLINE inline __attribute__((always_inline))
+
+// One glide step: poles, zeros and gain move by their increments.
+SYLVATONE_ALWAYS_INLINE void advanceGlide(Stage& s)
+{
+    s.zr1 = _mm_add_pd(s.zr1, s.izr1);
+    s.zr2 = _mm_add_pd(s.zr2, s.izr2);
+    s.zi1 = _mm_add_pd(s.zi1, s.izi1);
+    s.zi2 = _mm_add_pd(s.zi2, s.izi2);
+    s.pr1 = _mm_add_pd(s.pr1, s.ipr1);
+    s.pr2 = _mm_add_pd(s.pr2, s.ipr2);
+    s.pi1 = _mm_add_pd(s.pi1, s.ipi1);
+    s.pi2 = _mm_add_pd(s.pi2, s.ipi2);
+    s.g = _mm_add_pd(s.g, s.ig);
+}
+
+// The coefficients of the present poles, zeros and gain.
+SYLVATONE_ALWAYS_INLINE void rebuildCoefficients(Stage& s)
+{
+    s.b0 = s.g;
+    s.b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
+    s.b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
+    s.a1 = negate(_mm_add_pd(s.pr1, s.pr2));
+    s.a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
+}
+
+// The difference equation on one sample of both channels, with the flush.
+template <typename Coeffs, typename History>
+SYLVATONE_ALWAYS_INLINE __m128d biquad(const Coeffs& c, History& h, __m128d x)
 {
     const __m128d flush = _mm_set1_pd(kFlush);
+    __m128d y = _mm_mul_pd(c.b0, x);
+    y = _mm_add_pd(y, _mm_mul_pd(c.b1, h.x1));
+    y = _mm_add_pd(y, _mm_mul_pd(c.b2, h.x2));
+    y = _mm_sub_pd(y, _mm_mul_pd(c.a1, h.y1));
+    y = _mm_sub_pd(y, _mm_mul_pd(c.a2, h.y2));
+    h.x2 = h.x1;
+    h.x1 = x;
+    y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
+    h.y2 = h.y1;
+    h.y1 = y;
+    return y;
+}
+
+// Runs tick(k, t - k) for every stage k that has a sample at step t:
+// filling the pipeline, running full, draining it.
+template <int K, typename Tick>
+SYLVATONE_ALWAYS_INLINE void wavefront(int n, Tick tick)
+{
+    for (int t = 0; t < K - 1; ++t)
+        for (int k = 0; k <= t; ++k)
+            tick(k, t - k);
+    for (int t = K - 1; t < n; ++t)
+        for (int k = 0; k < K; ++k)
+            tick(k, t - k);
+    for (int t = n; t < n + K - 1; ++t)
+        for (int k = t - n + 1; k < K; ++k)
+            tick(k, t - k);
+}
+
+// Any mix of gliding and steady stages, any count: at step t, stage k
+// filters sample t - k.
+void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
+{
     for (int t = 0; t < n + count - 1; ++t) {
         const int kFirst = t - n + 1 > 0 ? t - n + 1 : 0;
         const int kLast = t < count - 1 ? t : count - 1;
@@ -58,20 +117,8 @@ void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
             Stage& s = stages[k];
             const int i = t - k;
             if (i < s.glide) {
-                s.zr1 = _mm_add_pd(s.zr1, s.izr1);
-                s.zr2 = _mm_add_pd(s.zr2, s.izr2);
-                s.zi1 = _mm_add_pd(s.zi1, s.izi1);
-                s.zi2 = _mm_add_pd(s.zi2, s.izi2);
-                s.pr1 = _mm_add_pd(s.pr1, s.ipr1);
-                s.pr2 = _mm_add_pd(s.pr2, s.ipr2);
-                s.pi1 = _mm_add_pd(s.pi1, s.ipi1);
-                s.pi2 = _mm_add_pd(s.pi2, s.ipi2);
-                s.g = _mm_add_pd(s.g, s.ig);
-                s.b0 = s.g;
-                s.b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
-                s.b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
-                s.a1 = negate(_mm_add_pd(s.pr1, s.pr2));
-                s.a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
+                advanceGlide(s);
+                rebuildCoefficients(s);
             } else if (i == s.glide && s.glided) {
                 // The glide is over: the destination takes over.
                 s.b0 = s.db0;
@@ -80,30 +127,16 @@ void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
                 s.a1 = s.da1;
                 s.a2 = s.da2;
             }
-            const __m128d x = s.scaled ? _mm_mul_pd(buf[i], gain) : buf[i];
-            __m128d y = _mm_mul_pd(s.b0, x);
-            y = _mm_add_pd(y, _mm_mul_pd(s.b1, s.x1));
-            y = _mm_add_pd(y, _mm_mul_pd(s.b2, s.x2));
-            y = _mm_sub_pd(y, _mm_mul_pd(s.a1, s.y1));
-            y = _mm_sub_pd(y, _mm_mul_pd(s.a2, s.y2));
-            s.x2 = s.x1;
-            s.x1 = x;
-            y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
-            s.y2 = s.y1;
-            s.y1 = y;
-            buf[i] = y;
+            buf[i] = biquad(s, s, s.scaled ? _mm_mul_pd(buf[i], gain) : buf[i]);
         }
     }
-
 }
 
-// The common case, every stage steady: a fixed number of stages, fully
-// unrolled, so coefficient and history indexes are known at compile time.
+// Every stage steady, a fixed count: coefficients and history side by side,
+// addressed with constant offsets.
 template <int K, bool LastScaled>
-inline __attribute__((always_inline)) void runSteady(Stage* stages, __m128d* buf, int n, __m128d gain)
+SYLVATONE_ALWAYS_INLINE void runSteady(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
-    // Each stage's coefficients and history side by side: one cache line
-    // and a bit per stage, addressed with constant offsets.
     struct Lane {
         __m128d b0, b1, b2, a1, a2, x1, x2, y1, y2;
     };
@@ -111,33 +144,10 @@ inline __attribute__((always_inline)) void runSteady(Stage* stages, __m128d* buf
     for (int k = 0; k < K; ++k)
         lanes[k] = {stages[k].b0, stages[k].b1, stages[k].b2, stages[k].a1, stages[k].a2,
                     stages[k].x1, stages[k].x2, stages[k].y1, stages[k].y2};
-    const __m128d flush = _mm_set1_pd(kFlush);
-    auto tick = [&](int k, int i) __attribute__((always_inline)) {
-        Lane& s = lanes[k];
+    wavefront<K>(n, [&](int k, int i) __attribute__((always_inline)) {
         const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
-        __m128d y = _mm_mul_pd(s.b0, x);
-        y = _mm_add_pd(y, _mm_mul_pd(s.b1, s.x1));
-        y = _mm_add_pd(y, _mm_mul_pd(s.b2, s.x2));
-        y = _mm_sub_pd(y, _mm_mul_pd(s.a1, s.y1));
-        y = _mm_sub_pd(y, _mm_mul_pd(s.a2, s.y2));
-        s.x2 = s.x1;
-        s.x1 = x;
-        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
-        s.y2 = s.y1;
-        s.y1 = y;
-        buf[i] = y;
-    };
-    const int steps = n + K - 1;
-    // Filling the pipeline, running full, draining it.
-    for (int t = 0; t < K - 1; ++t)
-        for (int k = 0; k <= t; ++k)
-            tick(k, t - k);
-    for (int t = K - 1; t < n; ++t)
-        for (int k = 0; k < K; ++k)
-            tick(k, t - k);
-    for (int t = n; t < steps; ++t)
-        for (int k = t - n + 1; k < K; ++k)
-            tick(k, t - k);
+        buf[i] = biquad(lanes[k], lanes[k], x);
+    });
     for (int k = 0; k < K; ++k) {
         stages[k].x1 = lanes[k].x1;
         stages[k].x2 = lanes[k].x2;
@@ -146,60 +156,27 @@ inline __attribute__((always_inline)) void runSteady(Stage* stages, __m128d* buf
     }
 }
 
-// Every stage gliding through the whole block: the per-sample rebuild of the
-// coefficients from the moving poles, zeros and gain, without branches.
+// Every stage gliding through the whole block: the per-sample rebuild of
+// the coefficients without branches.
 template <int K, bool LastScaled>
-inline __attribute__((always_inline)) void runGliding(Stage* stages, __m128d* buf, int n, __m128d gain)
+SYLVATONE_ALWAYS_INLINE void runGliding(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
-    const __m128d flush = _mm_set1_pd(kFlush);
-    auto tick = [&](int k, int i) __attribute__((always_inline)) {
-        Stage& s = stages[k];
-        s.zr1 = _mm_add_pd(s.zr1, s.izr1);
-        s.zr2 = _mm_add_pd(s.zr2, s.izr2);
-        s.zi1 = _mm_add_pd(s.zi1, s.izi1);
-        s.zi2 = _mm_add_pd(s.zi2, s.izi2);
-        s.pr1 = _mm_add_pd(s.pr1, s.ipr1);
-        s.pr2 = _mm_add_pd(s.pr2, s.ipr2);
-        s.pi1 = _mm_add_pd(s.pi1, s.ipi1);
-        s.pi2 = _mm_add_pd(s.pi2, s.ipi2);
-        s.g = _mm_add_pd(s.g, s.ig);
-        const __m128d b0 = s.g;
-        const __m128d b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
-        const __m128d b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
-        const __m128d a1 = negate(_mm_add_pd(s.pr1, s.pr2));
-        const __m128d a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
-        const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
-        __m128d y = _mm_mul_pd(b0, x);
-        y = _mm_add_pd(y, _mm_mul_pd(b1, s.x1));
-        y = _mm_add_pd(y, _mm_mul_pd(b2, s.x2));
-        y = _mm_sub_pd(y, _mm_mul_pd(a1, s.y1));
-        y = _mm_sub_pd(y, _mm_mul_pd(a2, s.y2));
-        s.x2 = s.x1;
-        s.x1 = x;
-        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
-        s.y2 = s.y1;
-        s.y1 = y;
-        buf[i] = y;
+    struct Coeffs {
+        __m128d b0, b1, b2, a1, a2;
     };
-    const int steps = n + K - 1;
-    for (int t = 0; t < K - 1; ++t)
-        for (int k = 0; k <= t; ++k)
-            tick(k, t - k);
-    for (int t = K - 1; t < n; ++t)
-        for (int k = 0; k < K; ++k)
-            tick(k, t - k);
-    for (int t = n; t < steps; ++t)
-        for (int k = t - n + 1; k < K; ++k)
-            tick(k, t - k);
-    // The coefficients the last sample used, rebuilt the same way.
-    for (int k = 0; k < K; ++k) {
+    wavefront<K>(n, [&](int k, int i) __attribute__((always_inline)) {
         Stage& s = stages[k];
-        s.b0 = s.g;
-        s.b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
-        s.b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
-        s.a1 = negate(_mm_add_pd(s.pr1, s.pr2));
-        s.a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
-    }
+        advanceGlide(s);
+        const Coeffs c{s.g, _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2)),
+                       _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2))),
+                       negate(_mm_add_pd(s.pr1, s.pr2)),
+                       _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2))};
+        const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
+        buf[i] = biquad(c, s, x);
+    });
+    // The coefficients the last sample used, for the filters' read-outs.
+    for (int k = 0; k < K; ++k)
+        rebuildCoefficients(stages[k]);
 }
 
 // The steady kernels, built for plain x86-64 and again for AVX2 and AVX-512
