@@ -1,19 +1,63 @@
 // sylvatone: runs the Sylvatone plug-in (or any VST 2.4 plug-in) from the
 // command line, exactly as a DAW loads it.
-#include <cstring>
 #include <iostream>
 #include <string>
 
+#include "host/AudioFile.h"
+#include "host/Demo.h"
+#include "host/HostError.h"
 #include "host/HostInfo.h"
+#include "host/Options.h"
 #include "host/PluginHost.h"
+#include "host/Render.h"
+#include "host/Response.h"
 
 namespace {
 
 void usage(std::ostream& out)
 {
-    out << "usage: sylvatone info [--plugin PATH]\n"
-           "  info      print what a host sees of the plug-in\n"
-           "  --plugin  the plug-in library to load (default: the bundle built here)\n";
+    out << "usage: sylvatone COMMAND [ARGS]\n"
+           "\n"
+           "  info [--plugin PATH]\n"
+           "      print what a host sees of the plug-in\n"
+           "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
+           "               [--compensate] [--plugin PATH]\n"
+           "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
+           "      plug-in at the file's rate; OUT takes its format from its extension and\n"
+           "      the input's sample type where it can\n"
+           "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
+           "                   [--plugin PATH]\n"
+           "      measure the magnitude response from an impulse and plot it; --csv also\n"
+           "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"
+           "  demo [OUTDIR]\n"
+           "      render a test signal through every program into OUTDIR (default: out)\n"
+           "\n"
+           "  --program N|NAME  start from program N, or the one of that name\n"
+           "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
+           "                    normalised value from 0 to 1; applied after --program\n"
+           "  --block N         frames per process call (default 512)\n"
+           "  --double          process in 64-bit (processDoubleReplacing)\n"
+           "  --compensate      trim the plug-in's latency so output lines up with input\n"
+           "  --rate R          sample rate of the measurement (default 44100)\n"
+           "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n";
+}
+
+int infoCommand(ArgList& args)
+{
+    PluginOptions options;
+    while (!args.empty()) {
+        std::string arg = args.take();
+        if (arg == "--plugin")
+            options.pluginPath = args.valueOf(arg);
+        else
+            throw UsageError("unknown option for info: " + arg);
+    }
+    auto host = loadPlugin(options);
+    host->start(44100.0f, 512);
+    std::cout << "plug-in:   "
+              << (options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath) << '\n';
+    printPluginInfo(*host, std::cout);
+    return 0;
 }
 
 }  // namespace
@@ -29,31 +73,26 @@ int main(int argc, char** argv)
         usage(std::cout);
         return 0;
     }
-    std::string pluginPath = defaultPluginPath();
-    for (int i = 2; i < argc; ++i) {
-        if (strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {
-            pluginPath = argv[++i];
-        } else {
-            std::cerr << "sylvatone: unknown option: " << argv[i] << '\n';
-            usage(std::cerr);
-            return 2;
-        }
-    }
-    if (command != "info") {
-        std::cerr << "sylvatone: unknown command: " << command << '\n';
-        usage(std::cerr);
+    removePendingFilesOnSignals();
+    ArgList args(argc, argv, 2);
+    try {
+        if (command == "info")
+            return infoCommand(args);
+        if (command == "render")
+            return renderCommand(args);
+        if (command == "response")
+            return responseCommand(args);
+        if (command == "demo")
+            return demoCommand(args);
+        throw UsageError("unknown command: " + command + " (sylvatone --help lists them)");
+    } catch (const UsageError& e) {
+        std::cerr << "sylvatone: " << e.what() << '\n';
         return 2;
-    }
-
-    std::string error;
-    auto host = PluginHost::load(pluginPath, &error);
-    if (!host) {
-        std::cerr << "sylvatone: " << error << '\n';
+    } catch (const HostError& e) {
+        std::cerr << "sylvatone: " << e.what() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "sylvatone: " << e.what() << '\n';
         return 1;
     }
-    host->recording = false;
-    host->start(44100.0f, 512);
-    std::cout << "plug-in:   " << pluginPath << '\n';
-    printPluginInfo(*host, std::cout);
-    return 0;
 }

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/FactoryPresets.h"
-#include "host/FactoryTable.h"
 
 namespace fs = std::filesystem;
 
@@ -403,16 +402,5 @@ TEST(DemoCommand, RendersEveryProgramWithItsPlot)
         EXPECT_EQ(contents(dir / ("demo/" + name + "-response.png")).substr(0, 4), "\x89PNG")
             << name;
         EXPECT_NE(r.out.find(name + ".wav"), std::string::npos) << r.out;
-    }
-}
-
-TEST(FactoryTable, MatchesTheBankThePluginBuilds)
-{
-    const ProgramRecord* bank = factoryPrograms();
-    for (int p = 0; p < kFactoryProgramCount; ++p) {
-        EXPECT_STREQ(kFactoryPrograms[p].name, bank[p].name);
-        for (int i = 0; i < kFactoryParamCount; ++i)
-            EXPECT_EQ(kFactoryPrograms[p].values[i], bank[p].params[i])
-                << kFactoryPrograms[p].name << " index " << i;
     }
 }

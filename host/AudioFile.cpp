@@ -1,0 +1,244 @@
+#include "host/AudioFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+#include "host/HostError.h"
+
+namespace {
+
+// Temporaries the signal handler removes; a handful is all one command has
+// pending at a time.
+constexpr int kSlots = 8;
+char pendingPaths[kSlots][PATH_MAX];
+volatile sig_atomic_t pendingUsed[kSlots];
+
+void onStopSignal(int sig)
+{
+    for (int i = 0; i < kSlots; ++i)
+        if (pendingUsed[i])
+            unlink(pendingPaths[i]);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+int registerPending(const std::string& path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < kSlots; ++i)
+        if (!pendingUsed[i]) {
+            memcpy(pendingPaths[i], path.c_str(), path.size() + 1);
+            pendingUsed[i] = 1;
+            return i;
+        }
+    return -1;
+}
+
+void unregisterPending(int slot)
+{
+    if (slot >= 0)
+        pendingUsed[slot] = 0;
+}
+
+std::string extensionOf(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "";
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+bool formatWorks(int format, int channels, int rate)
+{
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = rate;
+    return sf_format_check(&info) != 0;
+}
+
+}  // namespace
+
+AudioReader::AudioReader(const std::string& path)
+{
+    if (access(path.c_str(), R_OK) != 0)
+        throw HostError("cannot read " + path + ": " + strerror(errno));
+    file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        throw HostError("cannot read " + path + ": " + sf_strerror(nullptr));
+}
+
+AudioReader::~AudioReader()
+{
+    if (file)
+        sf_close(file);
+}
+
+size_t AudioReader::read(float* frames, size_t n)
+{
+    sf_count_t got = sf_readf_float(file, frames, static_cast<sf_count_t>(n));
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+size_t AudioReader::read(double* frames, size_t n)
+{
+    sf_count_t got = sf_readf_double(file, frames, static_cast<sf_count_t>(n));
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+PendingFile::PendingFile(const std::string& path) : finalPath(path)
+{
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty())
+        throw HostError("cannot write " + path + ": not a file name");
+    std::string pattern = (slash == std::string::npos ? "" : dir) + "." + base + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    descriptor = mkstemp(name.data());
+    if (descriptor < 0)
+        throw HostError("cannot write " + path + ": " + strerror(errno));
+    tempPath = name.data();
+    slot = registerPending(tempPath);
+    // mkstemp makes the file private; give it the mode any new file gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, 0666 & ~mask);
+}
+
+PendingFile::~PendingFile()
+{
+    if (descriptor >= 0)
+        close(descriptor);
+    if (!tempPath.empty())
+        unlink(tempPath.c_str());
+    unregisterPending(slot);
+}
+
+void PendingFile::commit()
+{
+    int fd = descriptor;
+    descriptor = -1;
+    if (close(fd) != 0)
+        throw HostError("cannot write " + finalPath + ": " + strerror(errno));
+    if (rename(tempPath.c_str(), finalPath.c_str()) != 0)
+        throw HostError("cannot write " + finalPath + ": " + strerror(errno));
+    tempPath.clear();
+    unregisterPending(slot);
+    slot = -1;
+}
+
+void writeFileCompletely(const std::string& path, const std::string& contents)
+{
+    PendingFile file(path);
+    size_t done = 0;
+    while (done < contents.size()) {
+        ssize_t n = ::write(file.fd(), contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw HostError("cannot write " + path + ": " + strerror(errno));
+        done += static_cast<size_t>(n);
+    }
+    file.commit();
+}
+
+void removePendingFilesOnSignals()
+{
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        signal(sig, onStopSignal);
+}
+
+int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate,
+                    bool* unknownExtension)
+{
+    std::string ext = extensionOf(path);
+    int major = SF_FORMAT_WAV, fallback = SF_FORMAT_FLOAT;
+    if (unknownExtension)
+        *unknownExtension =
+            ext != "wav" && ext != "flac" && ext != "aiff" && ext != "aif" && ext != "ogg";
+    if (ext == "flac") {
+        major = SF_FORMAT_FLAC;
+        fallback = SF_FORMAT_PCM_24;
+    } else if (ext == "aiff" || ext == "aif") {
+        major = SF_FORMAT_AIFF;
+    } else if (ext == "ogg") {
+        major = SF_FORMAT_OGG;
+        fallback = SF_FORMAT_VORBIS;
+    }
+    int same = major | (inputFormat & SF_FORMAT_SUBMASK);
+    if (formatWorks(same, channels, rate))
+        return same;
+    if (formatWorks(major | fallback, channels, rate))
+        return major | fallback;
+    throw HostError("cannot write " + path + ": libsndfile cannot write that format with " +
+                    std::to_string(channels) + " channel(s) at " + std::to_string(rate) + " Hz");
+}
+
+AudioWriter::AudioWriter(const std::string& path, int format, int channels, int rate)
+    : path(path), pending(path), channels(channels)
+{
+    int sub = format & SF_FORMAT_SUBMASK;
+    integerSamples = sub != SF_FORMAT_FLOAT && sub != SF_FORMAT_DOUBLE && sub != SF_FORMAT_VORBIS &&
+                     sub != SF_FORMAT_OPUS;
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = rate;
+    file = sf_open_fd(pending.fd(), SFM_WRITE, &info, SF_FALSE);
+    if (!file)
+        throw HostError("cannot write " + path + ": " + sf_strerror(nullptr));
+    // Without this, samples beyond full scale wrap round in integer formats.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+}
+
+AudioWriter::~AudioWriter()
+{
+    if (file)
+        sf_close(file);
+}
+
+template <typename T>
+void AudioWriter::count(const T* frames, size_t n)
+{
+    if (!integerSamples)
+        return;
+    for (size_t i = 0; i < n * static_cast<size_t>(channels); ++i)
+        clipped += frames[i] > T(1) || frames[i] < T(-1);
+}
+
+void AudioWriter::write(const float* frames, size_t n)
+{
+    count(frames, n);
+    if (sf_writef_float(file, frames, static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n))
+        throw HostError("cannot write " + path + ": " + sf_strerror(file));
+}
+
+void AudioWriter::write(const double* frames, size_t n)
+{
+    count(frames, n);
+    if (sf_writef_double(file, frames, static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n))
+        throw HostError("cannot write " + path + ": " + sf_strerror(file));
+}
+
+void AudioWriter::commit()
+{
+    int status = sf_close(file);
+    file = nullptr;
+    if (status != 0)
+        throw HostError("cannot write " + path + ": " + sf_error_number(status));
+    pending.commit();
+}

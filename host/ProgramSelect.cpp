@@ -1,0 +1,81 @@
+#include "host/ProgramSelect.h"
+
+#include <cctype>
+
+#include "engine/FactoryPresets.h"
+#include "host/HostError.h"
+#include "host/PluginHost.h"
+
+namespace {
+
+constexpr int32_t kSylvatoneId = 0x4B525441;  // 'KRTA'
+constexpr int32_t kMaxPrograms = 128;
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool isSylvatone(const AEffect* fx)
+{
+    return fx && fx->uniqueID == kSylvatoneId && fx->numParams == kNumProgramParams;
+}
+
+}  // namespace
+
+std::vector<std::string> programNames(PluginHost& host)
+{
+    std::vector<std::string> names;
+    std::string name;
+    for (int32_t i = 0; i < kMaxPrograms && host.programNameIndexed(i, &name); ++i)
+        names.push_back(name);
+    return names;
+}
+
+int resolveProgram(PluginHost& host, const std::string& wanted)
+{
+    std::vector<std::string> names = programNames(host);
+    bool number = !wanted.empty() && wanted.size() < 4;
+    for (char c : wanted)
+        number = number && isdigit(static_cast<unsigned char>(c));
+    if (number) {
+        int n = std::stoi(wanted);
+        if (n < static_cast<int>(names.size()))
+            return n;
+    } else {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (sameIgnoringCase(names[i], wanted))
+                return static_cast<int>(i);
+    }
+    std::string choices;
+    for (size_t i = 0; i < names.size(); ++i)
+        choices += (i ? ", " : "") + std::to_string(i) + " \"" + names[i] + "\"";
+    throw HostError("no program \"" + wanted + "\"" +
+                    (choices.empty() ? " (the plug-in names none)" : "; choose one of " + choices));
+}
+
+bool selectInternalProgram(PluginHost& host, int n)
+{
+    AEffect* fx = host.effect();
+    if (!fx || n < 0)
+        return false;
+    if (isSylvatone(fx)) {
+        // The plug-in offers hosts no way to select its factory programs,
+        // so the host applies their values itself, from the same bank
+        // source the plug-in is built from.
+        if (n >= kNumPrograms)
+            return false;
+        for (int32_t i = 0; i < kNumProgramParams; ++i)
+            host.setParameter(i, factoryPrograms()[n].params[i]);
+        return true;
+    }
+    if (n >= fx->numPrograms)
+        return false;
+    host.dispatch(effSetProgram, 0, n);
+    return true;
+}

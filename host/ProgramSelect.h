@@ -1,0 +1,20 @@
+// Finding the program a command line names, and putting it into effect.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class PluginHost;
+
+// The plug-in's program names (effGetProgramNameIndexed), in order.
+std::vector<std::string> programNames(PluginHost& host);
+
+// The index of the program wanted names: its number, or its name compared
+// without regard to case. Throws HostError listing the choices otherwise.
+int resolveProgram(PluginHost& host, const std::string& wanted);
+
+// Puts program n into effect. Sylvatone answers effSetProgram only for its
+// one host program, so for it every parameter is set from the host's copy of
+// the factory bank; any other plug-in gets effSetProgram. False when n
+// cannot be applied.
+bool selectInternalProgram(PluginHost& host, int n);
