@@ -1,0 +1,104 @@
+#include <cstdio>
+
+#include "Artwork.h"
+
+namespace art {
+
+namespace {
+
+Picture knob(int id, Point at, int frames, KnobScale scale) {
+    return {id, kKnobSize, kKnobSize, frames, true, at,
+            [frames, scale](cairo_t* cr, int f) { paintKnob(cr, f, frames, scale); }};
+}
+
+Picture horizontalSwitch(int id, Point at, int positions) {
+    return {id, switchCell(positions) * positions, kSwitchH, positions, true, at,
+            [positions](cairo_t* cr, int f) { paintSwitch(cr, f, positions); }};
+}
+
+Picture onOff(int id, Point at, Colour lamp) {
+    return {id, kButtonW, kButtonH, 2, true, at,
+            [lamp](cairo_t* cr, int f) { paintOnOffButton(cr, f == 1, lamp); }};
+}
+
+Picture stripKey(const StripKey& k) {
+    std::function<void(cairo_t*, int)> paint;
+    const int w = k.w, h = k.h;
+    switch (k.id) {
+        case 19997: paint = [w, h](cairo_t* cr, int f) { paintRocker(cr, w, h, f); }; break;
+        case 19990:
+            paint = [w, h](cairo_t* cr, int f) { paintStripTextKey(cr, w, h, f, "BANK"); };
+            break;
+        case 19899:
+            paint = [w, h](cairo_t* cr, int f) { paintStripTextKey(cr, w, h, f, "PRESET"); };
+            break;
+        default: {
+            StripIcon icon = StripIcon::Manual;
+            if (k.id == 19994 || k.id == 19999) icon = StripIcon::Save;
+            if (k.id == 19993 || k.id == 19998) icon = StripIcon::Load;
+            if (k.id == 19995 || k.id == 19996) icon = StripIcon::Store;
+            if (k.id == 19991 || k.id == 19992) icon = StripIcon::Recall;
+            paint = [w, h, icon](cairo_t* cr, int f) { paintStripKey(cr, w, h, f, icon); };
+        }
+    }
+    return {k.id, k.w, k.h, k.frames, true, k.at, paint};
+}
+
+}  // namespace
+
+std::vector<Picture> catalogue() {
+    std::vector<Picture> all;
+    all.push_back({kBackgroundId, kWindowW, kWindowH, 1, false, {0, 0},
+                   [](cairo_t* cr, int) { paintBackground(cr); }});
+
+    all.push_back(knob(11562, kOutputKnob, 31, KnobScale::Bipolar));
+    all.push_back(knob(11541, kLowCutKnob, 11, KnobScale::Stepped));
+    all.push_back({11520, kLampSize, kLampSize, 3, true, kClipLamp,
+                   [](cairo_t* cr, int f) { paintClipLamp(cr, f); }});
+    all.push_back(onOff(11510, kEqAllButton, pal::lampGreen));
+    all.push_back(onOff(11518, kSatButton, pal::lampOrange));
+    all.push_back(horizontalSwitch(11512, kLsrSwitch, 3));
+
+    for (const BandLayout& b : kBands) {
+        all.push_back(knob(b.gainKnobId, b.gainKnob, 31, KnobScale::Bipolar));
+        all.push_back(horizontalSwitch(b.freqSwitchId, b.freqSwitch, b.positions));
+        all.push_back(onOff(b.onButtonId, b.onButton, pal::lampGreen));
+        all.push_back(onOff(b.qButtonId, b.qButton, pal::lampAmber));
+    }
+
+    for (const StripKey& k : kStripKeys) all.push_back(stripKey(k));
+
+    // The about box covers the whole window from its top-left corner.
+    all.push_back({11580, kWindowW, kWindowH, 1, false, {0, 0},
+                   [](cairo_t* cr, int) { paintSplash(cr, kWindowW, kWindowH); }});
+    return all;
+}
+
+cairo_surface_t* render(const Picture& p, cairo_surface_t* panel) {
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p.width, p.frameHeight * p.frames);
+    cairo_t* cr = cairo_create(surface);
+    for (int f = 0; f < p.frames; ++f) {
+        cairo_save(cr);
+        cairo_translate(cr, 0, f * p.frameHeight);
+        cairo_rectangle(cr, 0, 0, p.width, p.frameHeight);
+        cairo_clip(cr);
+        if (p.onPanel && panel) {
+            cairo_set_source_surface(cr, panel, -p.at.x, -p.at.y);
+            cairo_paint(cr);
+        }
+        p.paint(cr, f);
+        cairo_restore(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    return surface;
+}
+
+std::string fileName(int id) {
+    char name[32];
+    std::snprintf(name, sizeof name, "bmp%05d.png", id);
+    return name;
+}
+
+}  // namespace art
