@@ -12,8 +12,6 @@ namespace {
 // before its record is known to us.
 thread_local PluginHost* loadingHost = nullptr;
 
-typedef AEffect* (*EntryProc)(audioMasterCallback);
-
 }  // namespace
 
 std::string defaultPluginPath()
@@ -42,17 +40,35 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& path, std::strin
             *error = "not a VST 2.4 plug-in (no VSTPluginMain): " + path;
         return nullptr;
     }
-    loadingHost = host.get();
-    AEffect* effect = entry(&PluginHost::callback);
-    loadingHost = nullptr;
-    if (!effect || effect->magic != kEffectMagic) {
+    if (!host->instantiate(entry)) {
         if (error)
             *error = "the plug-in refused to load: " + path;
         return nullptr;
     }
-    host->fx = effect;
-    effect->user = host.get();
     return host;
+}
+
+std::unique_ptr<PluginHost> PluginHost::fromEntry(EntryProc entry, std::string* error)
+{
+    std::unique_ptr<PluginHost> host(new PluginHost());
+    if (!entry || !host->instantiate(entry)) {
+        if (error)
+            *error = "the plug-in refused to start";
+        return nullptr;
+    }
+    return host;
+}
+
+bool PluginHost::instantiate(EntryProc entry)
+{
+    loadingHost = this;
+    AEffect* effect = entry(&PluginHost::callback);
+    loadingHost = nullptr;
+    if (!effect || effect->magic != kEffectMagic)
+        return false;
+    fx = effect;
+    effect->user = this;
+    return true;
 }
 
 PluginHost::~PluginHost()

@@ -22,6 +22,10 @@ public:
     // Loads the library at path and builds one instance; null with a
     // message in *error when that fails.
     static std::unique_ptr<PluginHost> load(const std::string& path, std::string* error);
+    // Builds one instance through an entry point linked into this program
+    // (no library to load); null with a message in *error when refused.
+    typedef AEffect* (*EntryProc)(audioMasterCallback);
+    static std::unique_ptr<PluginHost> fromEntry(EntryProc entry, std::string* error);
     ~PluginHost();
 
     PluginHost(const PluginHost&) = delete;
@@ -62,6 +66,7 @@ public:
 
 private:
     PluginHost() = default;
+    bool instantiate(EntryProc entry);
     static intptr_t callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                              void* ptr, float opt);
     intptr_t answer(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,

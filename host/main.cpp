@@ -10,6 +10,7 @@
 #include "host/Options.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
+#include "host/Snapshot.h"
 #include "host/Response.h"
 
 namespace {
@@ -29,6 +30,8 @@ void usage(std::ostream& out)
            "                   [--plugin PATH]\n"
            "      measure the magnitude response from an impulse and plot it; --csv also\n"
            "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"
+           "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]...\n"
+           "      draw the editor off-screen into a picture\n"
            "  demo [OUTDIR]\n"
            "      render a test signal through every program into OUTDIR (default: out)\n"
            "\n"
@@ -84,6 +87,8 @@ int main(int argc, char** argv)
             return responseCommand(args);
         if (command == "demo")
             return demoCommand(args);
+        if (command == "snapshot")
+            return snapshotCommand(args);
         throw UsageError("unknown command: " + command + " (sylvatone --help lists them)");
     } catch (const UsageError& e) {
         std::cerr << "sylvatone: " << e.what() << '\n';

@@ -224,7 +224,8 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
             return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
         return 0;
     case effEditOpen:
-        return editor && editor->open(ptr) ? 1 : 0;
+        // Without a parent window there is nothing to open into.
+        return editor && ptr && editor->open(ptr) ? 1 : 0;
     case effEditClose:
         if (editor)
             editor->close();

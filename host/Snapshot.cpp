@@ -1,0 +1,69 @@
+// The snapshot runs the plug-in's own code linked into this program (a host
+// has no way to see an editor's pixels through the plug-in interface): an
+// instance is built and set up as a host would, and its editor opens
+// without a window and draws into an image.
+#include "host/Snapshot.h"
+
+#include <iostream>
+
+#include "gui/CFrame.h"
+#include "gui/VSTGUIEditorInterface.h"
+#include "host/HostError.h"
+#include "host/Options.h"
+#include "host/PluginHost.h"
+#include "shell/AEffEditor.h"
+#include "shell/AudioEffect.h"
+#include "shell/BundleReference.h"
+
+namespace {
+
+AEffect* linkedEntry(audioMasterCallback host)
+{
+    AudioEffect* effect = createEffectInstance(host);
+    return effect ? effect->getAeffect() : nullptr;
+}
+
+}  // namespace
+
+int snapshotCommand(ArgList& args)
+{
+    std::string out;
+    PluginOptions options;
+    while (!args.empty()) {
+        std::string arg = args.take();
+        if (takePluginOption(arg, args, options))
+            continue;
+        if (!arg.empty() && arg[0] == '-')
+            throw UsageError("unknown option for snapshot: " + arg);
+        if (!out.empty())
+            throw UsageError("snapshot takes one output file");
+        out = arg;
+    }
+    if (out.empty())
+        throw UsageError("snapshot needs an output file (OUT.png)");
+    if (!options.pluginPath.empty())
+        throw UsageError("snapshot draws the editor built with this program; --plugin is not taken");
+
+    // The pictures of the bundle built next to this program.
+    useBundleFolder(bundleFolderOf(defaultPluginPath()));
+    std::string error;
+    auto host = PluginHost::fromEntry(&linkedEntry, &error);
+    if (!host)
+        throw HostError(error);
+    host->start(44100.0f, 512);
+    std::string title = applyPluginOptions(*host, options);
+
+    auto* effect = static_cast<AudioEffect*>(host->effect()->object);
+    AEffEditor* editor = effect->getEditor();
+    if (!editor || !editor->open(nullptr))
+        throw HostError("the editor did not open");
+    auto* frameOwner = dynamic_cast<VSTGUIEditorInterface*>(editor);
+    CFrame* frame = frameOwner ? frameOwner->getFrame() : nullptr;
+    editor->idle();
+    const bool saved = frame && frame->saveToPNG(out);
+    editor->close();
+    if (!saved)
+        throw HostError("cannot write " + out);
+    std::cout << "editor (" << title << ") drawn into " << out << '\n';
+    return 0;
+}
