@@ -1,9 +1,9 @@
 #include "presets/CPresetSystemEffect.h"
 
 #include <cstring>
-#include <memory>
 
 #include "presets/CPresetSystemEditor.h"
+#include "presets/StateChunk.h"
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster, const ProgramRecord* factoryPrograms)
     : AudioEffectX(audioMaster, 1, kNumProgramParams),
@@ -123,27 +123,17 @@ int32_t CPresetSystemEffect::processEvents(VstEvents* /*events*/)
     return 0;
 }
 
+// The state chunk: an 8-byte header and the bank of all six programs.
 int32_t CPresetSystemEffect::getChunk(void** data, bool /*isPreset*/)
 {
     if (chunkBuffer.empty() || !presetEditor())
         return 0;
-    memset(chunkBuffer.data(), 0, chunkBuffer.size());
-    const uint32_t header[2] = {0x02000000u, static_cast<uint32_t>(getUniqueID())};
-    memcpy(chunkBuffer.data(), header, sizeof header);
-
-    char* bank = nullptr;
-    long n = presetEditor()->BankToBuffer(&bank);
-    std::unique_ptr<char[]> owned(bank);
-    if (!bank || n <= 0 || n > chunkBufferSize - 8)
-        return 0;
-    memcpy(chunkBuffer.data() + 8, bank, static_cast<size_t>(n));
-    *data = chunkBuffer.data();
-    return static_cast<int32_t>(n + 8);
+    return writeStateChunk(presetEditor()->presetStore(), chunkBuffer.data(), chunkBufferSize, data);
 }
 
-// Restoring state arrives with the preset buffer format; until then every
-// chunk is refused, so a host never believes a state was taken over.
-int32_t CPresetSystemEffect::setChunk(void* /*data*/, int32_t /*byteSize*/, bool /*isPreset*/)
+int32_t CPresetSystemEffect::setChunk(void* data, int32_t byteSize, bool /*isPreset*/)
 {
-    return -1;
+    if (chunkBuffer.empty() || oldChunkBuffer.empty() || !presetEditor())
+        return -1;
+    return readStateChunk(presetEditor()->presetStore(), data, byteSize, oldChunkBuffer.data());
 }

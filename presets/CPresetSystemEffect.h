@@ -65,6 +65,7 @@ public:
     bool isLoadingPreset() const { return loadingPreset; }
 
 protected:
+    friend class CPresetSystemEditor;  // its buffer operations read and write the programs
     CPresetSystemEditor* presetEditor() const;
     // Stores a name cut to 23 characters, NUL-padded.
     void storeName(ProgramRecord& record, const char* name);

@@ -143,3 +143,29 @@ TEST(LoadedBundle, ParametersAndResumeThroughTheHost)
     host->close();
     EXPECT_EQ(host->effect(), nullptr);
 }
+
+TEST(LoadedBundle, StateSavedByOneInstanceRestoresAnother)
+{
+    auto first = loadPlugin();
+    auto second = loadPlugin();
+    ASSERT_TRUE(first && second);
+    first->setParameter(27, 0.9f);
+    char name[] = "Session take";
+    first->dispatch(effSetProgramName, 0, 0, name);
+    void* data = nullptr;
+    const intptr_t size = first->dispatch(effGetChunk, 0, 0, &data);
+    ASSERT_EQ(size, 5089);
+    // A host keeps its own copy of the bytes.
+    std::vector<char> saved(static_cast<char*>(data), static_cast<char*>(data) + size);
+
+    second->clearCalls();
+    EXPECT_EQ(second->dispatch(effSetChunk, 0, size, saved.data()), 0);
+    EXPECT_EQ(second->getParameter(27), 0.9f);
+    EXPECT_EQ(second->programName(), "Session take");
+    std::vector<int32_t> ops = opcodes(second->calls());
+    EXPECT_NE(std::find(ops.begin(), ops.end(), audioMasterUpdateDisplay), ops.end());
+
+    saved[0] = 0x03;  // an unknown format version
+    EXPECT_EQ(second->dispatch(effSetChunk, 1, size, saved.data()), -1);
+    EXPECT_EQ(second->dispatch(effSetChunk, 0, -1, saved.data()), -1);
+}

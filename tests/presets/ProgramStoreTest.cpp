@@ -174,13 +174,34 @@ TEST(ProgramStore, InitializePresetCopiesTheTemplate)
     EXPECT_EQ(memcmp(&five, &fx.program(5), sizeof five), 0);
 }
 
-TEST(ProgramStore, ChunkAnswersNothingUntilABankBufferExists)
+TEST(ProgramStore, StateChunkRestoresAnotherInstance)
 {
-    RecordingSylvatone fx;
-    void* data = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(fx.getChunk(&data, false), 0);
-    EXPECT_EQ(data, reinterpret_cast<void*>(0x1));
-    unsigned char chunk[16] = {};
-    EXPECT_EQ(fx.setChunk(chunk, sizeof chunk, false), -1);
-    EXPECT_EQ(fx.setChunk(nullptr, 0, true), -1);
+    RecordingSylvatone a;
+    a.setPresetNo(4);
+    a.setParameter(kParamHmfGain, 0.9f);
+    a.setPresetName("Upright live");
+    void* data = nullptr;
+    const int32_t size = a.getChunk(&data, true);
+    ASSERT_EQ(size, 5089);
+    void* again = nullptr;
+    EXPECT_EQ(a.getChunk(&again, false), size);
+    EXPECT_EQ(again, data);
+
+    RecordingSylvatone b;
+    ASSERT_EQ(b.setChunk(data, size, false), 0);
+    EXPECT_EQ(b.getPresetNo(), 4);
+    EXPECT_EQ(nameOf(b.program(4)), "Upright live");
+    EXPECT_EQ(b.getParameter(kParamHmfGain), 0.9f);
+    for (int p = 0; p < kNumPrograms; ++p)
+        EXPECT_EQ(memcmp(&a.program(p), &b.program(p), sizeof(ProgramRecord)), 0) << p;
+
+    // Refused data changes nothing.
+    ProgramRecord before = b.program(2);
+    std::vector<unsigned char> foreign(static_cast<unsigned char*>(data),
+                                       static_cast<unsigned char*>(data) + size);
+    foreign[4] ^= 0xff;  // another plug-in's ID
+    EXPECT_EQ(b.setChunk(foreign.data(), size, false), -1);
+    EXPECT_EQ(b.setChunk(nullptr, size, false), -1);
+    EXPECT_EQ(b.setChunk(data, 7, false), -1);
+    EXPECT_EQ(memcmp(&before, &b.program(2), sizeof before), 0);
 }

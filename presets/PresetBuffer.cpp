@@ -1,0 +1,348 @@
+#include "presets/PresetBuffer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int32_t kNamePayloadSize = kNameBlockSize - kBlockHeaderSize;    // 156
+constexpr int32_t kParamPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
+// Bytes from the start of a block that the readers look at.
+constexpr int64_t kNameReadEnd = kBlockHeaderSize + kProgramNameSize;  // 36
+constexpr int64_t kParamReadEnd = 28;                                  // value at 24..27
+constexpr int64_t kHeaderSize = sizeof(newpresetheader);
+
+using Programs = std::array<ProgramRecord, kNumPrograms>;
+
+void putWord(char* p, int32_t v)
+{
+    memcpy(p, &v, 4);
+}
+
+void putFloat(char* p, float v)
+{
+    memcpy(p, &v, 4);
+}
+
+int32_t getWord(const char* p, bool swapped)
+{
+    int32_t v;
+    memcpy(&v, p, 4);
+    if (swapped)
+        mySwapBytes(&v);
+    return v;
+}
+
+float getFloat(const char* p, bool swapped)
+{
+    float v;
+    memcpy(&v, p, 4);
+    if (swapped)
+        mySwapBytes(&v);
+    return v;
+}
+
+bool isProgramIndex(long i)
+{
+    return i >= 0 && i < kNumPrograms;
+}
+
+// NaN fails both comparisons, so it is refused with the out-of-range values.
+bool isValidValue(float v)
+{
+    return v >= 0.0f && v <= 1.0f;
+}
+
+// The 24 name bytes, terminated, as every reader of a name takes them.
+struct Name {
+    explicit Name(const char* bytes) { memcpy(text, bytes, kProgramNameSize); }
+    char text[kProgramNameSize + 1] = {};
+};
+
+int countCarried(PresetStore& store)
+{
+    int n = 0;
+    for (int i = 0; i < kNumProgramParams; ++i)
+        if (!store.isDummy(i))
+            ++n;
+    return n;
+}
+
+void writeHeader(char* out, int32_t id, uint8_t kind, int32_t numBlocks, int32_t currentProgram, int32_t dataSize)
+{
+    newpresetheader h{};
+    h.uniqueID = id;
+    h.kind = kind;
+    h.formatVersion = kPresetFormatVersion;
+    h.numParams = kNumProgramParams;
+    h.numBlocks = numBlocks;
+    h.currentProgram = currentProgram;
+    h.dataSize = dataSize;
+    memcpy(out, &h, sizeof h);
+}
+
+// Writes the name block and the carried parameter blocks of one program;
+// returns the position after them.
+char* writeProgram(PresetStore& store, char* p, const ProgramRecord& program, int32_t index)
+{
+    memset(p, 0, kNameBlockSize);
+    putWord(p, kBlockName);
+    putWord(p + 4, kNamePayloadSize);
+    putWord(p + 8, index);
+    memcpy(p + 12, program.name, kProgramNameSize);
+    p += kNameBlockSize;
+    for (int i = 0; i < kNumProgramParams; ++i) {
+        if (store.isDummy(i))
+            continue;
+        memset(p, 0, kParamBlockSize);
+        putWord(p, kBlockParam);
+        putWord(p + 4, kParamPayloadSize);
+        putWord(p + 8, index);
+        putWord(p + 12, i);
+        putFloat(p + 24, program.params[i]);
+        p += kParamBlockSize;
+    }
+    return p;
+}
+
+// Walks the blocks of a current-layout buffer. Blocks end at dataSize or at
+// the end of the readable bytes, whichever comes first; a block whose header
+// or the bytes read from it do not fit, or whose size is negative, marks the
+// end of the blocks. visit(type, program, block) returns false to abort the
+// read; walkBlocks then returns false too.
+template <typename Visit>
+bool walkBlocks(const char* data, long available, const newpresetheader& header, bool swapped, Visit visit)
+{
+    const int64_t end = data ? std::max<int64_t>(0, std::min<int64_t>(header.dataSize, available)) : 0;
+    int64_t pos = 0;
+    for (int32_t b = 0; b < header.numBlocks; ++b) {
+        if (end - pos < kBlockHeaderSize)
+            break;
+        const char* block = data + pos;
+        const int32_t type = getWord(block, swapped);
+        const int32_t size = getWord(block + 4, swapped);
+        const int32_t program = getWord(block + 8, swapped);
+        if (size < 0 || end - pos - kBlockHeaderSize < size)
+            break;
+        const int64_t readEnd = type == kBlockName ? kNameReadEnd : type == kBlockParam ? kParamReadEnd : 0;
+        if (end - pos < readEnd)
+            break;
+        if (!visit(type, program, block))
+            return false;
+        pos += kBlockHeaderSize + static_cast<int64_t>(size);
+    }
+    return true;
+}
+
+// Reads a parameter block into `record`. Returns false for a value the
+// program must not take; indexes outside the parameters are ignored.
+bool readParamBlock(const char* block, bool swapped, ProgramRecord& record)
+{
+    const int32_t index = getWord(block + 12, swapped);
+    if (index < 0 || index >= kNumProgramParams)
+        return true;
+    const float value = getFloat(block + 24, swapped);
+    if (!isValidValue(value))
+        return false;
+    record.params[index] = value;
+    return true;
+}
+
+// Reads the values of an old-layout record at `record` into `program`:
+// at most min(numParams, 42), none lying past `available` bytes from data,
+// skipping the indexes old data does not carry.
+bool readOldValues(PresetStore& store, const char* data, long available, int64_t record, bool swapped,
+                   int numParams, ProgramRecord& program)
+{
+    const int count = std::min(numParams, kNumProgramParams);
+    for (int j = 0; j < count; ++j) {
+        if (store.isDummyOld(j))
+            continue;
+        const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
+        if (at + 4 > available)
+            break;
+        const float value = getFloat(data + at, swapped);
+        if (!isValidValue(value))
+            return false;
+        program.params[j] = value;
+    }
+    return true;
+}
+
+// Shows and applies a single program just read into slot cur.
+void finishPreset(PresetStore& store, long cur)
+{
+    const Name name(store.programs()[cur].name);
+    store.showName(name.text);
+    store.showMenuEntry(static_cast<int>(cur), name.text);
+    store.setPresetName(name.text);
+    store.setPresetNo(cur);
+}
+
+void finishBank(PresetStore& store, long sel)
+{
+    store.selectMenuEntry(static_cast<int>(sel));
+    store.showName(Name(store.programs()[sel].name).text);
+    store.setPresetNo(sel);
+}
+
+}  // namespace
+
+void mySwapBytes(void* word)
+{
+    auto* b = static_cast<unsigned char*>(word);
+    std::swap(b[0], b[3]);
+    std::swap(b[1], b[2]);
+}
+
+void byteSwapHeader(newpresetheader* header)
+{
+    auto* bytes = reinterpret_cast<unsigned char*>(header);
+    for (size_t offset = 5; offset < sizeof(newpresetheader); offset += 4)
+        mySwapBytes(bytes + offset);
+}
+
+long presetToBuffer(PresetStore& store, char** out)
+{
+    if (!out)
+        return 0;
+    *out = nullptr;
+    ProgramRecord* programs = store.programs();
+    const long cur = store.presetNo();
+    if (!programs || !isProgramIndex(cur))
+        return 0;
+    const int n = countCarried(store);
+    const int32_t dataSize = kNameBlockSize + kParamBlockSize * n;
+    const long length = kHeaderSize + dataSize;
+    char* buffer = new (std::nothrow) char[static_cast<size_t>(length)];
+    if (!buffer)
+        return 0;
+    writeHeader(buffer, store.uniqueID(), kKindPreset, 1 + n, 0, dataSize);
+    writeProgram(store, buffer + kHeaderSize, programs[cur], 0);
+    *out = buffer;
+    return length;
+}
+
+long bankToBuffer(PresetStore& store, char** out)
+{
+    if (!out)
+        return 0;
+    *out = nullptr;
+    ProgramRecord* programs = store.programs();
+    if (!programs)
+        return 0;
+    const int n = countCarried(store);
+    const int32_t dataSize = kNumPrograms * (kNameBlockSize + kParamBlockSize * n);
+    const long length = kHeaderSize + dataSize;
+    char* buffer = new (std::nothrow) char[static_cast<size_t>(length)];
+    if (!buffer)
+        return 0;
+    writeHeader(buffer, store.uniqueID(), kKindBank, kNumPrograms * (1 + n),
+                static_cast<int32_t>(store.presetNo()), dataSize);
+    char* p = buffer + kHeaderSize;
+    for (int32_t i = 0; i < kNumPrograms; ++i)
+        p = writeProgram(store, p, programs[i], i);
+    *out = buffer;
+    return length;
+}
+
+void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                    bool swapped)
+{
+    ProgramRecord* programs = store.programs();
+    const long cur = store.presetNo();
+    if (!programs || !isProgramIndex(cur) || header.numBlocks < 0)
+        return;
+    const ProgramRecord kept = programs[cur];
+    store.initializePreset(cur);
+    ProgramRecord& program = programs[cur];
+    const bool complete = walkBlocks(data, available, header, swapped, [&](int32_t type, int32_t, const char* block) {
+        if (type == kBlockName) {
+            memcpy(program.name, block + kBlockHeaderSize, kProgramNameSize);
+            store.showMenuEntry(static_cast<int>(cur), Name(program.name).text);
+        } else if (type == kBlockParam) {
+            return readParamBlock(block, swapped, program);
+        }
+        return true;
+    });
+    if (!complete) {
+        programs[cur] = kept;
+        return;
+    }
+    finishPreset(store, cur);
+}
+
+void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                  bool swapped)
+{
+    ProgramRecord* programs = store.programs();
+    if (!programs || header.numBlocks < 0)
+        return;
+    const long sel = isProgramIndex(header.currentProgram) ? header.currentProgram : 0;
+    Programs kept;
+    std::copy(programs, programs + kNumPrograms, kept.begin());
+    const bool complete = walkBlocks(data, available, header, swapped,
+                                     [&](int32_t type, int32_t program, const char* block) {
+        if (!isProgramIndex(program))
+            return true;
+        if (type == kBlockName) {
+            store.initializePreset(program);
+            memcpy(programs[program].name, block + kBlockHeaderSize, kProgramNameSize);
+            store.showMenuEntry(program, Name(programs[program].name).text);
+        } else if (type == kBlockParam) {
+            return readParamBlock(block, swapped, programs[program]);
+        }
+        return true;
+    });
+    if (!complete) {
+        std::copy(kept.begin(), kept.end(), programs);
+        return;
+    }
+    finishBank(store, sel);
+}
+
+void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
+{
+    ProgramRecord* programs = store.programs();
+    const long cur = store.presetNo();
+    // Without a whole name there is no record to read.
+    if (!programs || !isProgramIndex(cur) || !data || available < kProgramNameSize)
+        return;
+    const ProgramRecord kept = programs[cur];
+    store.initializePreset(cur);
+    memcpy(programs[cur].name, data, kProgramNameSize);
+    if (!readOldValues(store, data, available, 0, swapped, numParams, programs[cur])) {
+        programs[cur] = kept;
+        return;
+    }
+    finishPreset(store, cur);
+}
+
+void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                     int numParams)
+{
+    ProgramRecord* programs = store.programs();
+    if (!programs || !data || available < kProgramNameSize)
+        return;
+    // A negative count gives records of a bare name, never a negative stride.
+    const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
+    const int count = std::min(numPrograms, kNumPrograms);
+    Programs kept;
+    std::copy(programs, programs + kNumPrograms, kept.begin());
+    for (int i = 0; i < count; ++i) {
+        const int64_t record = i * stride;
+        if (record + kProgramNameSize > available)
+            break;
+        store.initializePreset(i);
+        memcpy(programs[i].name, data + record, kProgramNameSize);
+        store.showMenuEntry(i, Name(programs[i].name).text);
+        if (!readOldValues(store, data, available, record, swapped, numParams, programs[i])) {
+            std::copy(kept.begin(), kept.end(), programs);
+            return;
+        }
+    }
+    finishBank(store, 0);
+}

@@ -1,0 +1,92 @@
+// The preset buffer format shared by state chunks, preset and bank files and
+// preference values: a packed 41-byte header followed by typed blocks, plus
+// the older flat layout that is still read. The operations build buffers
+// from the program store and read them back into it; they reach the store
+// and the window through PresetStore, so they run with or without a window.
+// All of them run on the thread that handles the host's chunk calls or the
+// editor's events; none takes a lock.
+#pragma once
+
+#include <cstdint>
+
+#include "presets/ProgramRecord.h"
+
+// Kinds in the header. The current layout is written; the old flat layout
+// (33, 55, 11) is only read.
+constexpr uint8_t kKindPreset = 34;
+constexpr uint8_t kKindBank = 56;
+constexpr uint8_t kKindMidiMap = 12;
+constexpr uint8_t kKindPresetOld = 33;
+constexpr uint8_t kKindBankOld = 55;
+constexpr uint8_t kKindMidiMapOld = 11;
+
+constexpr int32_t kPresetFormatVersion = 0x01080000;
+
+// Block types and sizes (12-byte block header, then the payload).
+constexpr int32_t kBlockName = 0;
+constexpr int32_t kBlockParam = 1;
+constexpr int32_t kBlockMidi = 2;
+constexpr int kBlockHeaderSize = 12;
+constexpr int kNameBlockSize = 168;
+constexpr int kParamBlockSize = 32;
+
+// Old flat layout: a 4-byte ID and the kind byte precede the records.
+constexpr int kOldPrefixSize = 5;
+
+#pragma pack(push, 1)
+struct newpresetheader {
+    int32_t uniqueID;        // 0
+    uint8_t kind;            // 4
+    int32_t formatVersion;   // 5
+    int32_t numParams;       // 9
+    int32_t numBlocks;       // 13, signed
+    int32_t currentProgram;  // 17
+    int32_t dataSize;        // 21, bytes of all blocks that follow
+    int32_t reserved[4];     // 25
+};
+#pragma pack(pop)
+static_assert(sizeof(newpresetheader) == 41, "preset header is packed to 41 bytes");
+
+// Reverses the four bytes of the 32-bit word at `word` (any alignment).
+void mySwapBytes(void* word);
+// Reverses every 32-bit word of the header except uniqueID (and kind).
+void byteSwapHeader(newpresetheader* header);
+
+// What the buffer operations need from the program store and the window.
+class PresetStore {
+public:
+    virtual ~PresetStore() = default;
+    virtual int32_t uniqueID() = 0;
+    virtual long presetNo() = 0;
+    virtual ProgramRecord* programs() = 0;  // the six records, or null
+    virtual bool isDummy(int index) = 0;
+    virtual bool isDummyOld(int index) = 0;
+    virtual void initializePreset(long i) = 0;  // record i = template program
+    virtual void setPresetName(const char* name) = 0;
+    virtual void setPresetNo(long n) = 0;
+    // Window refresh; the editor implements them, without a window they do
+    // nothing. Names handed over are 24 name bytes followed by a NUL.
+    virtual void showMenuEntry(int /*entry*/, const char* /*name24*/) {}  // make entry current and title it
+    virtual void selectMenuEntry(int /*entry*/) {}
+    virtual void showName(const char* /*name*/) {}
+};
+
+// Writers: *out receives a buffer of exactly the returned length, allocated
+// with new[] (the caller delete[]s it); 0 and *out = nullptr when there is
+// nothing to write or the allocation fails.
+long presetToBuffer(PresetStore& store, char** out);
+long bankToBuffer(PresetStore& store, char** out);
+
+// Readers of the current layout. data points at the first block and
+// `available` bytes can be read from it; header is already in native order.
+// swapped: the blocks are in the other byte order.
+void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                    bool swapped);
+void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                  bool swapped);
+
+// Readers of the old flat layout. data points at the first record (after the
+// 5-byte prefix); records are a 24-byte name and numParams floats.
+void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
+void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                     int numParams);

@@ -1,0 +1,129 @@
+#include "presets/StateChunk.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int32_t kChunkHeaderSize = sizeof(ChunkHeader);
+constexpr int32_t kOldChunkHeaderSize = sizeof(OldChunkHeader);
+constexpr int32_t kBanksStart = kChunkHeaderSize + sizeof(newpresetheader);  // 49
+
+int32_t swapped32(int32_t v)
+{
+    mySwapBytes(&v);
+    return v;
+}
+
+// The old format: records of equal size after a 32-byte header, read from
+// the bounded copy in oldChunkBuffer.
+int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byteSize,
+                     unsigned char* copy, bool swapped)
+{
+    ProgramRecord* programs = store.programs();
+    if (!programs)
+        return -1;
+    const int32_t copied = std::min(byteSize, kOldChunkCopySize);
+    memcpy(copy, data, static_cast<size_t>(copied));
+    if (swapped)
+        for (int offset : {0, 8, 12, 16, 20, 24, 28})
+            mySwapBytes(copy + offset);
+    OldChunkHeader header;
+    memcpy(&header, copy, sizeof header);
+
+    const int32_t n = header.numPrograms;
+    if (n > 0) {
+        const int32_t recordSize = (byteSize - kOldChunkHeaderSize) / n;
+        const int32_t numValues = (recordSize - kProgramNameSize) / 4;
+        // byteSize >= 32 keeps recordSize >= 0, so numValues >= -6 and the
+        // stride is never negative.
+        const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(numValues);
+        const int count = std::min<int32_t>(n, kNumPrograms);
+        const int values = std::min<int32_t>(numValues, kNumProgramParams);
+        for (int i = 0; i < count; ++i) {
+            const int64_t record = kOldChunkHeaderSize + i * stride;
+            // Records the copy does not hold are not read.
+            if (record + kProgramNameSize > copied)
+                break;
+            store.initializePreset(i);
+            memcpy(programs[i].name, copy + record, kProgramNameSize);
+            for (int j = 0; j < values; ++j) {
+                if (store.isDummyOld(j))
+                    continue;
+                const int64_t at = record + kProgramNameSize + 4 * j;
+                if (at + 4 > copied)
+                    break;
+                float value;
+                memcpy(&value, copy + at, sizeof value);
+                if (swapped)
+                    mySwapBytes(&value);
+                // NaN fails both tests and is refused like a value out of range.
+                if (!(value >= 0.0f && value <= 1.0f))
+                    return -1;
+                programs[i].params[j] = value;
+            }
+        }
+    }
+    const int32_t cp = header.currentProgram;
+    store.setPresetNo(cp >= 0 && cp < kNumPrograms ? cp : 0);
+    return 0;
+}
+
+}  // namespace
+
+int32_t writeStateChunk(PresetStore& store, unsigned char* chunkBuffer, int32_t capacity, void** data)
+{
+    if (!chunkBuffer || !data || capacity < kChunkHeaderSize)
+        return 0;
+    memset(chunkBuffer, 0, static_cast<size_t>(capacity));
+    const ChunkHeader header = {kChunkVersion, store.uniqueID()};
+    memcpy(chunkBuffer, &header, sizeof header);
+
+    char* bank = nullptr;
+    const long n = bankToBuffer(store, &bank);
+    std::unique_ptr<char[]> owned(bank);
+    if (!bank || n <= 0 || n > capacity - kChunkHeaderSize)
+        return 0;
+    memcpy(chunkBuffer + kChunkHeaderSize, bank, static_cast<size_t>(n));
+    *data = chunkBuffer;
+    return static_cast<int32_t>(n + kChunkHeaderSize);
+}
+
+int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, unsigned char* oldChunkBuffer)
+{
+    if (!data || !oldChunkBuffer || byteSize < kChunkHeaderSize)
+        return -1;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    memcpy(oldChunkBuffer, bytes, kChunkHeaderSize);
+    ChunkHeader header;
+    memcpy(&header, oldChunkBuffer, sizeof header);
+
+    const int32_t id = store.uniqueID();
+    // Our own ID means native order; the ID byte-reversed means the other order.
+    const bool swapped = header.uniqueID != id;
+    if (swapped) {
+        if (header.uniqueID != swapped32(id))
+            return -1;
+        header.version = swapped32(header.version);
+    }
+
+    if (header.version == kChunkVersionOld) {
+        if (byteSize < kOldChunkHeaderSize)
+            return -1;
+        return readOldChunk(store, bytes, byteSize, oldChunkBuffer, swapped);
+    }
+    if (header.version == kChunkVersion) {
+        if (byteSize < kBanksStart)
+            return -1;
+        // The bank header is turned around on a copy: the host's data stays as given.
+        newpresetheader bankHeader;
+        memcpy(&bankHeader, bytes + kChunkHeaderSize, sizeof bankHeader);
+        if (swapped)
+            byteSwapHeader(&bankHeader);
+        bufferToBank(store, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
+                     swapped);
+        return 0;
+    }
+    return -1;
+}
