@@ -32,6 +32,10 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
     OldChunkHeader header;
     memcpy(&header, copy, sizeof header);
 
+    // A refused chunk leaves every program as it was before the call.
+    ProgramRecord kept[kNumPrograms];
+    memcpy(kept, programs, sizeof kept);
+
     const int32_t n = header.numPrograms;
     if (n > 0) {
         const int32_t recordSize = (byteSize - kOldChunkHeaderSize) / n;
@@ -59,8 +63,10 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
                 if (swapped)
                     mySwapBytes(&value);
                 // NaN fails both tests and is refused like a value out of range.
-                if (!(value >= 0.0f && value <= 1.0f))
+                if (!(value >= 0.0f && value <= 1.0f)) {
+                    memcpy(programs, kept, sizeof kept);
                     return -1;
+                }
                 programs[i].params[j] = value;
             }
         }
