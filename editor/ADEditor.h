@@ -1,21 +1,60 @@
-// The equaliser's editor object. It lives as long as the effect; its window
-// (a frame with the background picture) exists only between the host's open
-// and close.
+// The equaliser's editor: a 782 x 187 window on one background picture with
+// six knobs, five switches, ten buttons, the overload lamp, two latency
+// read-outs and the about hot spot, each bound to its parameter by its tag,
+// and the preset strip of the base class on top. The editor object lives as
+// long as the effect; its window only between the host's open and close.
 #pragma once
+
+#include <atomic>
 
 #include "presets/CPresetSystemEditor.h"
 
+class CAbout;
+class CAnimKnob3;
+class CControl;
+class CLED;
+class CParamDisplay;
+class Sylvatone;
+
 class ADEditor : public CPresetSystemEditor {
 public:
-    explicit ADEditor(CPresetSystemEffect* effect);
+    explicit ADEditor(Sylvatone* effect);
+    ~ADEditor() override;
 
     // Opens the window into the host's parent (an X11 window id); with a
-    // null parent the frame draws off-screen only (for snapshots and tests).
+    // null parent the frame draws off-screen only (snapshots and tests).
     bool open(void* ptr) override;
     void close() override;
+    void idle() override;
+    void valueChanged(CControl* control) override;
+
+    // Any thread: the value is handed to the user-interface thread, and the
+    // controls show it at the next idle.
     void setParameter(int32_t index, float value) override;
 
-    // The engine tells the editor when its rate or latency may have changed.
-    virtual void internalSampleRateChanged() {}
-    virtual void resume() {}
+    // The engine's notices: every resume, and every suspend and resume.
+    virtual void resume();
+    virtual void internalSampleRateChanged();
+
+    // The control carrying a parameter tag while the window is open (tests).
+    CControl* controlFor(int tag) const;
+
+private:
+    static constexpr int kTagCount = 42;
+    void applyPendingParameters();
+    void refreshLatency();
+
+    Sylvatone* engine;
+    CControl* controls[kTagCount] = {};
+    CParamDisplay* latencyMsDisplay = nullptr;
+    CParamDisplay* latencySamplesDisplay = nullptr;
+    CAnimKnob3* outputKnob = nullptr;
+    CLED* clipLed = nullptr;
+    CAbout* aboutSpot = nullptr;
+
+    // Values set from any thread, taken over by the user-interface thread.
+    std::atomic<float> pendingValue[kTagCount];
+    std::atomic<bool> pending[kTagCount];
+    std::atomic<bool> anyPending{false};
+    std::atomic<bool> latencyChanged{false};
 };

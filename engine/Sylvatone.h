@@ -80,6 +80,15 @@ public:
     // Applies parameter changes still waiting for the audio thread.
     void applyPendingUpdates();
 
+    // The overload lamp's state, kept here so it outlives the window.
+    // User-interface thread; suspend clears it.
+    double getClipHold() const { return clipHold; }
+    void setClipHold(double hold) { clipHold = hold; }
+    // True, and the peak cleared, when the last block reached level.
+    bool takeOutputPeakAtLeast(double level);
+    // The lamp clicked off: peak and hold cleared.
+    void resetClipState();
+
 protected:
     // The five band updates; each recomputes its group of filters.
     void updateLowCut();

@@ -97,3 +97,18 @@ void Sylvatone::resetAll()
     suspend();
     resume();
 }
+
+bool Sylvatone::takeOutputPeakAtLeast(double level)
+{
+    double peak = outputPeak.load(std::memory_order_relaxed);
+    while (peak >= level)
+        if (outputPeak.compare_exchange_weak(peak, 0.0, std::memory_order_relaxed))
+            return true;
+    return false;
+}
+
+void Sylvatone::resetClipState()
+{
+    outputPeak.store(0.0, std::memory_order_relaxed);
+    clipHold = 0.0;
+}

@@ -31,6 +31,20 @@ CPresetSystemEditor::CPresetSystemEditor(CPresetSystemEffect* effect)
 
 CPresetSystemEditor::~CPresetSystemEditor() = default;
 
+bool CPresetSystemEditor::open(void* /*parent*/)
+{
+    return frame && presetEffect;
+}
+
+void CPresetSystemEditor::close() {}
+
+void CPresetSystemEditor::idle()
+{
+    AEffGUIEditor::idle();
+}
+
+void CPresetSystemEditor::valueChanged(CControl* /*control*/) {}
+
 PresetStore& CPresetSystemEditor::presetStore()
 {
     return *store;

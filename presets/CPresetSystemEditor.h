@@ -6,15 +6,25 @@
 
 #include <memory>
 
+#include "gui/CControl.h"
 #include "presets/PresetBuffer.h"
 #include "shell/AEffGUIEditor.h"
 
 class CPresetSystemEffect;
 
-class CPresetSystemEditor : public AEffGUIEditor {
+class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
 public:
     explicit CPresetSystemEditor(CPresetSystemEffect* effect);
     ~CPresetSystemEditor() override;
+
+    // Adds the preset strip to the frame the derived editor has made;
+    // false without a frame or an effect.
+    bool open(void* parent) override;
+    void close() override;
+    void idle() override;
+    // The strip's controls (tags 92 to 111); other tags are the derived
+    // editor's.
+    void valueChanged(CControl* control) override;
 
     // Shows a program name set by the host.
     virtual void nameChangedExternal(char* /*name*/) {}

@@ -27,7 +27,7 @@ public:
 
 class NameSpy : public ADEditor {
 public:
-    explicit NameSpy(CPresetSystemEffect* fx) : ADEditor(fx) {}
+    explicit NameSpy(Sylvatone* fx) : ADEditor(fx) {}
     void nameChangedExternal(char* name) override { shown = name; }
     std::string shown = "(none)";
 };

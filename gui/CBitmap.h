@@ -1,0 +1,40 @@
+// A picture loaded from the resource folder by number: resource n is the file
+// "bmp%05d.png". A missing or unreadable file leaves a bitmap that reports
+// isLoaded() false, measures 0 x 0 and draws nothing.
+#pragma once
+
+#include "gui/CBaseObject.h"
+#include "gui/CRect.h"
+#include "gui/CairoFwd.h"
+
+class CDrawContext;
+
+class CResourceDescription {
+public:
+    CResourceDescription(int id) : id(id) {}
+    int id;
+};
+
+class CBitmap : public CBaseObject {
+public:
+    explicit CBitmap(const CResourceDescription& desc);
+    ~CBitmap() override;
+    CBitmap(const CBitmap&) = delete;
+    CBitmap& operator=(const CBitmap&) = delete;
+
+    // Copies the area that starts at offset in the bitmap into destRect,
+    // unscaled; alpha 0..1 fades it.
+    virtual void draw(CDrawContext* context, const CRect& destRect,
+                      const CPoint& offset = CPoint(0, 0), float alpha = 1.f);
+
+    CCoord getWidth() const;
+    CCoord getHeight() const;
+    bool isLoaded() const { return surface != nullptr; }
+    const CResourceDescription& getResourceDescription() const { return desc; }
+
+    cairo_surface_t* getSurface() const { return surface; }
+
+private:
+    CResourceDescription desc;
+    cairo_surface_t* surface = nullptr;
+};
