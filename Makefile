@@ -25,6 +25,7 @@ build: bootstrap $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/sylvatone info
 	./$(BUILD)/sylvatone demo out
+	@for p in 0 1 2 3 4 5; do ./$(BUILD)/sylvatone snapshot out/$$p-editor.png --program $$p; done
 
 test: test-plain test-asan test-tsan
 

@@ -3,6 +3,7 @@
 // about 30 times a second, and closes it again.
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -108,11 +109,37 @@ TEST(EditorWindow, OpensIntoTheHostsWindowAndClosesCleanly)
         EXPECT_EQ(parent.children(), 1);
         EXPECT_GT(parent.paintedFraction(), 0.9) << "the background is drawn";
 
-        // A host's mouse: click and drag over the window.
-        xdotool(x.name(), "mousemove --window " + std::to_string(parent.window) + " 170 70");
-        xdotool(x.name(), "mousedown 1 mousemove_relative 0 -40 mouseup 1");
-        xdotool(x.name(), "click 1");
-        idleFor(*host, 5);
+        // A host's mouse: drag the LF gain knob up by 50 pixels (+0.2), which
+        // the host records as one gesture of automated values.
+        host->clearCalls();
+        const float before = host->getParameter(15);
+        const std::string window = std::to_string(parent.window);
+        xdotool(x.name(), "mousemove --window " + window + " 172 59");
+        idleFor(*host, 2);
+        xdotool(x.name(), "mousedown 1");
+        idleFor(*host, 2);
+        for (int step = 0; step < 5; ++step) {
+            xdotool(x.name(), "mousemove --window " + window + " 172 " + std::to_string(49 - 10 * step));
+            idleFor(*host, 1);
+        }
+        xdotool(x.name(), "mouseup 1");
+        idleFor(*host, 3);
+        int begins = 0, ends = 0, automated = 0;
+        for (const HostCall& c : host->calls()) {
+            begins += c.opcode == audioMasterBeginEdit && c.index == 15;
+            ends += c.opcode == audioMasterEndEdit && c.index == 15;
+            automated += c.opcode == audioMasterAutomate && c.index == 15;
+        }
+        EXPECT_EQ(begins, 1) << "round " << round;
+        EXPECT_EQ(ends, 1) << "round " << round;
+        EXPECT_GT(automated, 0) << "round " << round;
+        EXPECT_NEAR(host->getParameter(15), std::min(1.0f, before + 0.2f), 1e-4) << "round " << round;
+
+        // A click on the saturation button switches it.
+        const float sat = host->getParameter(7);
+        xdotool(x.name(), "mousemove --window " + window + " 694 148 click 1");
+        idleFor(*host, 3);
+        EXPECT_NE(host->getParameter(7) > 0.5f, sat > 0.5f) << "round " << round;
 
         host->dispatch(effEditClose);
         idleFor(*host, 2);  // idle with the window closed does nothing
