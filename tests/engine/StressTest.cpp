@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Sylvatone.h"
+#include "shell/AEffEditor.h"
 
 TEST(Concurrency, AutomationWhileProcessing)
 {
@@ -53,4 +54,38 @@ TEST(Concurrency, AutomationWhileProcessing)
     EXPECT_TRUE(finite);
     // 0.5 through at most +15 dB on two overlapping bands stays well below 20.
     EXPECT_LT(worst, 20.0);
+}
+
+// The editor open while automation arrives on one thread and audio runs on
+// another: values reach the controls only through the user-interface
+// thread's idle.
+TEST(Concurrency, EditorFollowsAutomationFromOtherThreads)
+{
+    Sylvatone fx(nullptr);
+    fx.resume();
+    AEffEditor* editor = fx.getEditor();
+    ASSERT_TRUE(editor->open(nullptr));
+    std::atomic<bool> stop{false};
+
+    std::thread automation([&] {
+        std::mt19937 rng(3);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        while (!stop.load())
+            for (int i = 0; i < kNumParams; ++i)
+                fx.setParameter(i, value(rng));
+    });
+    std::thread audio([&] {
+        std::vector<double> l(128, 0.9), r(128, -0.9);
+        double* io[2] = {l.data(), r.data()};
+        while (!stop.load())
+            fx.processDoubleReplacing(io, io, 128);
+    });
+    for (int i = 0; i < 300; ++i)
+        editor->idle();
+    stop = true;
+    automation.join();
+    audio.join();
+    editor->idle();
+    editor->close();
+    EXPECT_TRUE(std::isfinite(fx.getOutputPeak()));
 }
