@@ -125,7 +125,7 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
         const char* records = data + kOldPrefixSize;
         const long available = static_cast<long>(length - kOldPrefixSize);
         if (bank) {
-            if (length < 5)
+            if (length < kOldBankMinSize)
                 return false;
             const size_t values = ((length - kOldPrefixSize) / kNumPrograms - kProgramNameSize) / 4;
             bufferToBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
