@@ -23,12 +23,16 @@ CMouseEventResult CAbout::onMouseDown(CPoint&, const long& buttons)
     if (value == 0.f)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 
-    if (pParentFrame) {
-        auto* view = new CSplashScreenMyView(displayArea, this, offset);
-        if (pParentFrame->setModalView(view))
-            listener->valueChanged(this); // the frame now holds the view
-        else
-            view->forget(); // another modal view is up: nothing shows
+    // The box opens only where the frame takes it as its modal view. When it
+    // does not open, the hot spot reads closed again: the editor updates the
+    // overload lamp only while the box is closed.
+    auto* view = pParentFrame ? new CSplashScreenMyView(displayArea, this, offset) : nullptr;
+    if (view && pParentFrame->setModalView(view)) {
+        listener->valueChanged(this); // the frame now holds the view
+    } else {
+        if (view)
+            view->forget();
+        value = 0.f;
     }
     setDirty(true);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
