@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Xvfb.h"
+#include "tests/support/Xvfb.h"
 #include "host/PluginHost.h"
 
 namespace {

@@ -3,6 +3,8 @@
 // not installed.
 #include <gtest/gtest.h>
 
+#include "tests/support/Xvfb.h"
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -32,58 +34,6 @@ bool onPath(const std::string& program)
             return true;
     return false;
 }
-
-// Runs Xvfb on a display number it picks itself and reports back. It must not
-// reset when its last client leaves: a test connecting during the reset fails.
-class Xvfb {
-public:
-    bool start()
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return false;
-        const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                              "-nolisten", "tcp", "-noreset", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int r = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv),
-                                   environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (r != 0) {
-            close(fds[0]);
-            pid = 0;
-            return false;
-        }
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char c;
-        while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (number.empty())
-            return false;
-        display = ":" + number;
-        return true;
-    }
-
-    void stop()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            pid = 0;
-        }
-    }
-
-    std::string display;
-
-private:
-    pid_t pid = 0;
-};
 
 // A top-level window standing in for the host's editor window.
 class HostWindow {
@@ -168,14 +118,12 @@ protected:
         if (!onPath("Xvfb"))
             return;
         server = new Xvfb;
-        started = server->start();
+        started = server->running();
         if (started)
-            setenv("DISPLAY", server->display.c_str(), 1);
+            setenv("DISPLAY", server->name().c_str(), 1);
     }
     static void TearDownTestSuite()
     {
-        if (server)
-            server->stop();
         delete server;
         server = nullptr;
     }
