@@ -11,6 +11,8 @@
 #include "host/HostError.h"
 #include "host/Options.h"
 #include "host/PluginHost.h"
+#include "host/ProgramSelect.h"
+#include "presets/CPresetSystemEffect.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffect.h"
 #include "shell/BundleReference.h"
@@ -51,9 +53,20 @@ int snapshotCommand(ArgList& args)
     if (!host)
         throw HostError(error);
     host->start(44100.0f, 512);
-    std::string title = applyPluginOptions(*host, options);
-
     auto* effect = static_cast<AudioEffect*>(host->effect()->object);
+    // Linked in, the program is selected inside the plug-in, as its own
+    // preset strip does, so the window shows its name too.
+    if (!options.program.empty()) {
+        const int n = resolveProgram(*host, options.program);
+        static_cast<CPresetSystemEffect*>(effect)->setPresetNo(n);
+        options.program.clear();
+    }
+    std::string title = applyPluginOptions(*host, options);
+    if (title.empty() || title == "Default") {
+        char name[kProgramNameSize + 1] = {};
+        effect->getProgramName(name);
+        title = name;
+    }
     AEffEditor* editor = effect->getEditor();
     if (!editor || !editor->open(nullptr))
         throw HostError("the editor did not open");

@@ -7,10 +7,15 @@
 #include <memory>
 
 #include "gui/CControl.h"
+#include "presets/Preferences.h"
 #include "presets/PresetBuffer.h"
+#include "presets/PresetFiles.h"
 #include "shell/AEffGUIEditor.h"
 
+class COptionMenu;
 class CPresetSystemEffect;
+class CPSKickButton;
+class CTextEdit;
 
 class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
 public:
@@ -27,9 +32,36 @@ public:
     void valueChanged(CControl* control) override;
 
     // Shows a program name set by the host.
-    virtual void nameChangedExternal(char* /*name*/) {}
+    virtual void nameChangedExternal(char* name);
     // Applies the user's stored defaults while the effect is being built.
-    virtual void loadDefaults() {}
+    virtual void loadDefaults();
+
+    // The strip's actions: files through the desktop's file dialog, and the
+    // user-wide defaults and memories in the preferences.
+    virtual void loadBank(bool reversed);
+    virtual void saveBank();
+    virtual void saveDefaultBank();
+    virtual void resetDefaultBank();
+    virtual void loadPreset(bool reversed);
+    virtual void savePreset();
+    virtual void saveDefaultPreset();
+    virtual void resetDefaultPreset();
+    virtual void storeA();
+    virtual void storeB();
+    virtual void recallA();
+    virtual void recallB();
+    // Controller maps are not kept by this plug-in.
+    virtual void endLearn() {}
+    virtual void endCancel() {}
+    virtual void loadMidi(bool /*reversed*/) {}
+    virtual void saveMidi() {}
+    virtual void saveDefaultMidi() {}
+    virtual void resetDefaultMidi();
+    virtual void loadDefaultMidi() {}
+    virtual void storePathsAndFilenames();
+    virtual void recallPathsAndFilenames();
+    // Opens the manual with the desktop's viewer; an alert when it cannot.
+    virtual void openManual();
 
     // The buffer operations. Readers are handed the number of bytes really
     // readable at data, and never read past it.
@@ -46,13 +78,27 @@ public:
     // editor's window refreshed as they go.
     PresetStore& presetStore();
 
+    // The command that opens the manual (tests replace the viewer).
+    static std::string manualCommand();
+
 protected:
     // Window refresh while buffers are read; nothing without a window.
-    virtual void showMenuEntry(int /*entry*/, const char* /*name*/) {}
-    virtual void selectMenuEntry(int /*entry*/) {}
-    virtual void showName(const char* /*name*/) {}
+    virtual void showMenuEntry(int entry, const char* name);
+    virtual void selectMenuEntry(int entry);
+    virtual void showName(const char* name);
+    // The selected program's name shown in the field and the menu.
+    void showSelectedProgram();
+    // A path from the desktop's file dialog; empty when nothing was chosen.
+    std::string chooseFile(bool save, const char* title, const char* description,
+                           const char* extension, const std::string& defaultName);
 
     CPresetSystemEffect* presetEffect;
+    Preferences preferences;
+    PresetPaths paths;
+
+    CTextEdit* nameDisplay = nullptr;
+    COptionMenu* programMenu = nullptr;
+    CPSKickButton* manualButton = nullptr;
 
 private:
     class Store;
