@@ -6,10 +6,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all run test test-plain test-asan test-tsan bench bootstrap build install clean
+.PHONY: all run test test-plain test-asan test-tsan bench fuzz bootstrap build install clean
 
 all: build
 
@@ -45,6 +47,20 @@ test-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 bench: build
 	./$(BUILD)/bench/sylvatone_bench --benchmark_counters_tabular=true
 
+# libFuzzer (clang) over every reader of outside data, FUZZ_SECONDS each;
+# what it finds interesting is merged into fuzz/corpus, which make test
+# replays.
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYLVATONE_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_state_chunk fuzz_preset_file
+	for t in state_chunk preset_file; do \
+		mkdir -p $(FUZZ_BUILD)/found/$$t && \
+		XDG_CONFIG_HOME=$(CURDIR)/$(FUZZ_BUILD)/config ./$(FUZZ_BUILD)/fuzz/fuzz_$$t \
+			-max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/found/$$t fuzz/corpus/$$t && \
+		XDG_CONFIG_HOME=$(CURDIR)/$(FUZZ_BUILD)/config ./$(FUZZ_BUILD)/fuzz/fuzz_$$t \
+			-merge=1 fuzz/corpus/$$t $(FUZZ_BUILD)/found/$$t || exit 1; \
+	done
+
 # Linux hosts scan ~/.vst; `cmake --install build --prefix P` puts the
 # bundle under P/lib/vst instead.
 # ThreadSanitizer over the test that automates while audio runs.
@@ -62,4 +78,4 @@ install: build
 	@echo "installed $(HOME)/.vst/Sylvatone.vst"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

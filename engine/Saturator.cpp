@@ -17,7 +17,6 @@ constexpr double kCeiling = 0.993807;   // output peak above the knee
 // and AVX-512, chosen when the library loads.
 #if defined(__GNUC__)
 typedef double Vec8 __attribute__((vector_size(8 * sizeof(double))));
-typedef long long Lanes8 __attribute__((vector_size(8 * sizeof(long long))));
 
 // Peaks for m samples in a row: sample i's window of n magnitudes starts at
 // mag + offsets[i].
@@ -42,11 +41,11 @@ void windowPeaks(const double* w, const double* mag, const int* offsets, int m, 
         }
         a0 = a1 > a0 ? a1 : a0;
         // Halves against halves down to one lane.
-        Vec8 b = __builtin_shuffle(a0, Lanes8{4, 5, 6, 7, 0, 1, 2, 3});
+        Vec8 b = __builtin_shufflevector(a0, a0, 4, 5, 6, 7, 0, 1, 2, 3);
         a0 = b > a0 ? b : a0;
-        b = __builtin_shuffle(a0, Lanes8{2, 3, 0, 1, 6, 7, 4, 5});
+        b = __builtin_shufflevector(a0, a0, 2, 3, 0, 1, 6, 7, 4, 5);
         a0 = b > a0 ? b : a0;
-        b = __builtin_shuffle(a0, Lanes8{1, 0, 3, 2, 5, 4, 7, 6});
+        b = __builtin_shufflevector(a0, a0, 1, 0, 3, 2, 5, 4, 7, 6);
         a0 = b > a0 ? b : a0;
         double peak = a0[0];
         for (; k < n; ++k) {

@@ -201,6 +201,12 @@ void recallPath(const Preferences& prefs, const char* key, std::string& field)
 
 }  // namespace
 
+bool readPresetData(PresetStore& store, const char* data, size_t length, bool bank, bool reversed,
+                    bool fromFile)
+{
+    return readData(store, data, length, bank ? Shape::Bank : Shape::Preset, reversed, fromFile);
+}
+
 bool savePresetFile(PresetStore& store, const std::string& path)
 {
     return saveFile(store, path, presetToBuffer);

@@ -33,6 +33,12 @@ constexpr size_t kMaxPresetFileSize = 1 << 20;
 // Saves the selected program, or the bank, replacing the file at path
 // atomically. False when there is nothing to write or the file could not be
 // written; the file that was there is then left as it was.
+// Reads the bytes of a preset (bank false) or bank file, or of a preference
+// value (fromFile false: a bank keeps the program its data selects), as the
+// loaders below do after reading them. True when the data was taken.
+bool readPresetData(PresetStore& store, const char* data, size_t length, bool bank, bool reversed,
+                    bool fromFile);
+
 bool savePresetFile(PresetStore& store, const std::string& path);
 bool saveBankFile(PresetStore& store, const std::string& path);
 
