@@ -13,6 +13,7 @@
 #include "presets/CPSKickButton.h"
 #include "presets/CPSRockerSwitch.h"
 #include "presets/CSaveLoadButton.h"
+#include "presets/MidiMap.h"
 #include "presets/CPresetSystemEffect.h"
 #include "presets/XPlatAlert.h"
 #include "presets/XPlatFile.h"
@@ -483,6 +484,43 @@ void CPresetSystemEditor::BufferToPreset(char* data, long available, newpresethe
 {
     if (header)
         bufferToPreset(*store, data, available, *header, swapped);
+}
+
+namespace {
+
+// Assignment values through the effect's parameter interface.
+class EffectMidiParameters : public MidiMapParameters {
+public:
+    explicit EffectMidiParameters(CPresetSystemEffect& effect) : effect(effect) {}
+    float getParameter(long index) override { return effect.getParameter(static_cast<int32_t>(index)); }
+    void setParameter(long index, float value) override
+    {
+        effect.setParameter(static_cast<int32_t>(index), value);
+    }
+
+private:
+    CPresetSystemEffect& effect;
+};
+
+}  // namespace
+
+long CPresetSystemEditor::MidiToBuffer(char** out)
+{
+    EffectMidiParameters params(*presetEffect);
+    return midiToBuffer(*store, params, out);
+}
+
+void CPresetSystemEditor::BufferToMidi(char* data, long available, newpresetheader* header, bool swapped)
+{
+    EffectMidiParameters params(*presetEffect);
+    if (header)
+        bufferToMidi(params, data, available, *header, swapped);
+}
+
+void CPresetSystemEditor::BufferToMidiOld(char* data, long available, bool swapped, int numParams)
+{
+    EffectMidiParameters params(*presetEffect);
+    bufferToMidiOld(*store, params, data, available, swapped, numParams);
 }
 
 long CPresetSystemEditor::PresetToBuffer(char** out)

@@ -74,6 +74,12 @@ public:
     virtual void BufferToPreset(char* data, long available, newpresetheader* header, bool swapped);
     virtual long PresetToBuffer(char** out);
 
+    // Controller maps: assignments sit at parameter index + 42, which this
+    // plug-in neither keeps nor applies.
+    virtual long MidiToBuffer(char** out);
+    virtual void BufferToMidi(char* data, long available, newpresetheader* header, bool swapped);
+    virtual void BufferToMidiOld(char* data, long available, bool swapped, int numParams);
+
     // The program store as the buffer and chunk readers see it, with this
     // editor's window refreshed as they go.
     PresetStore& presetStore();

@@ -44,8 +44,8 @@ public:
     virtual void attachMidi(int /*cc*/, int /*param*/) {}
     virtual void detachMidiParam(int /*param*/) {}
     virtual void detachMidiCC(int /*cc*/) {}
-    virtual int getMidiCC(int /*param*/) { return -1; }
-    virtual int getMidiParam(int /*cc*/) { return -1; }
+    virtual int getMidiCC(int /*param*/) { return 0; }
+    virtual int getMidiParam(int /*cc*/) { return 0; }
     virtual bool getMidiActivity() { return false; }
     virtual void beginLearn() {}
     virtual void endLearn() {}

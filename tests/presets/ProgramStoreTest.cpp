@@ -205,3 +205,34 @@ TEST(ProgramStore, StateChunkRestoresAnotherInstance)
     EXPECT_EQ(b.setChunk(data, 7, false), -1);
     EXPECT_EQ(memcmp(&before, &b.program(2), sizeof before), 0);
 }
+
+TEST(ProgramStore, ControllerEventsAndMapsChangeNothing)
+{
+    RecordingSylvatone fx;
+    VstMidiEvent cc{};
+    cc.type = kVstMidiType;
+    cc.byteSize = sizeof cc;
+    cc.midiData[0] = static_cast<char>(0xB0);
+    cc.midiData[1] = 7;
+    cc.midiData[2] = 100;
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&cc);
+    ProgramRecord before = fx.program(0);
+    AEffect* record = fx.getAeffect();
+    EXPECT_EQ(record->dispatcher(record, effProcessEvents, 0, 0, &events, 0.0f), 0);
+    EXPECT_EQ(fx.getMidiCC(5), 0);
+    EXPECT_EQ(fx.getMidiParam(3), 0);
+    EXPECT_FALSE(fx.getMidiActivity());
+
+    auto* editor = static_cast<CPresetSystemEditor*>(fx.getEditor());
+    char* map = nullptr;
+    const long size = editor->MidiToBuffer(&map);
+    ASSERT_GT(size, 41);
+    newpresetheader header;
+    memcpy(&header, map, sizeof header);
+    EXPECT_EQ(header.kind, kKindMidiMap);
+    editor->BufferToMidi(map + sizeof header, size - static_cast<long>(sizeof header), &header, false);
+    delete[] map;
+    EXPECT_EQ(memcmp(&before, &fx.program(0), sizeof before), 0);
+}

@@ -1,10 +1,8 @@
-// The preset strip's buttons driven through an off-screen frame: what each
-// press reports, and which picture each state shows.
+// The preset strip's buttons on an off-screen frame: what each press
+// reports, and which picture each state shows.
 #include <gtest/gtest.h>
 
 #include <fontconfig/fontconfig.h>
-
-#include <functional>
 
 #include "presets/CPSKickButton.h"
 #include "presets/CPSRockerSwitch.h"
@@ -15,8 +13,8 @@ using namespace guitest;
 using Values = std::vector<float>;
 
 namespace {
-// cairo and fontconfig cache fonts until exit; emptying the caches after the
-// last test leaves the leak checker only what the controls failed to release.
+// cairo and fontconfig cache fonts until exit; emptying them after the last
+// test leaves the leak checker only what the controls failed to release.
 struct FontCaches : ::testing::Environment {
     void TearDown() override
     {
@@ -27,179 +25,106 @@ struct FontCaches : ::testing::Environment {
 const auto* const fontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
 const uint32_t kJunk = rgb(255, 0, 255), kIdle = rgb(30, 30, 30), kHover = rgb(60, 120, 200),
-               kPressed = rgb(230, 200, 40), kLeftPressed = rgb(200, 40, 40),
-               kRightPressed = rgb(40, 200, 40), kLeftHover = rgb(90, 40, 160),
-               kRightHover = rgb(40, 160, 160);
+               kPressed = rgb(230, 200, 40), kRightHover = rgb(40, 160, 160), kRightPressed = rgb(40, 200, 40);
 
-// A listener that can also act while it is told, as the editor does.
-struct Listener : RecordingListener {
-    void valueChanged(CControl* control) override
-    {
-        RecordingListener::valueChanged(control);
-        if (onChange)
-            onChange();
-    }
-    std::function<void()> onChange;
-};
-
+// Every button lies at (10, 10)-(40, 20) and shows 10-pixel pictures.
 struct StripTest : ::testing::Test {
-    uint32_t shown(int x, int y) { return pixelAt(frame->getOffscreenSurface(), x, y); }
-    void hoverAt(double x, double y) { mouseMoved(frame.frame, x, y, 0); }
+    uint32_t shown() { return pixelAt(frame->getOffscreenSurface(), 30, 15); }
+    void hoverAt(double x) { mouseMoved(frame.frame, x, x > 50 ? 50 : 15, 0); }
 
     template <typename Button, typename... Args>
-    Button* add(int id, const std::vector<uint32_t>& pictures, const CRect& r, Args... args)
+    Button* add(const std::vector<uint32_t>& pictures, Args... args)
     {
-        folder.writeStrip(id, static_cast<int>(r.getWidth()), 10, pictures);
-        auto* bitmap = new CBitmap(CResourceDescription(id));
-        auto* b = new Button(r, &listener, 100 + id % 100, 10, bitmap, args...);
+        folder.writeStrip(19990, 30, 10, pictures);
+        auto* bitmap = new CBitmap(CResourceDescription(19990));
+        auto* b = new Button(CRect(10, 10, 40, 20), &listener, 105, 10, bitmap, args...);
         frame->addView(b);
         bitmap->forget();
         return b;
     }
 
     RecordingEditor editor;
-    Listener listener;
+    RecordingListener listener;
     FrameHolder frame{CRect(0, 0, 200, 60), &editor};
     ResourceFolder folder;
 };
-
-// Kick buttons at (10, 10)-(30, 20); the first picture is skipped through
-// the bitmap offset.
-struct KickTest : StripTest {
-    CPSKickButton* kick(bool doubleClickMode)
-    {
-        return add<CPSKickButton>(19990, {kJunk, kIdle, kHover, kPressed}, CRect(10, 10, 30, 20),
-                                  CPoint(0, 10), doubleClickMode);
-    }
-};
 } // namespace
 
-TEST_F(KickTest, DoubleClickModeActsOnlyOnDoubleClicksAndCtrlAsksForRemoval)
+TEST_F(StripTest, DoubleClickButtonActsOnDoubleClicksOnlyAndCtrlAsksForRemoval)
 {
-    auto* b = kick(true);
-    const struct {
-        long buttons;
-        bool acts;
-    } presses[] = {{kLButton, false},
-                   {kLButton | kControl, false},
-                   {kRButton | kDoubleClick, false},
-                   {kLButton | kDoubleClick, true},
-                   {kLButton | kDoubleClick | kControl, true},
-                   {kLButton | kDoubleClick | kShift, true}};
-    for (const auto& p : presses) {
-        const size_t before = listener.values.size();
-        const CMouseEventResult r = mouseDown(frame.frame, 20, 15, p.buttons);
-        EXPECT_EQ(listener.values.size(), before + (p.acts ? 1 : 0)) << p.buttons;
-        EXPECT_EQ(r, p.acts ? kMouseEventHandled : kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-        EXPECT_EQ(shown(20, 15), p.acts ? kPressed : kHover) << p.buttons;
-        mouseUp(frame.frame, 20, 15, p.buttons);
+    // The first picture is skipped through the bitmap offset.
+    auto* b = add<CPSKickButton>({kJunk, kIdle, kHover, kPressed}, CPoint(0, 10), true);
+    const std::pair<long, bool> presses[] = {{kLButton, false},
+                                             {kLButton | kControl, false},
+                                             {kRButton | kDoubleClick, false},
+                                             {kLButton | kDoubleClick, true},
+                                             {kLButton | kDoubleClick | kControl, true}};
+    for (const auto& [buttons, acts] : presses) {
+        EXPECT_EQ(mouseDown(frame.frame, 30, 15, buttons),
+                  acts ? kMouseEventHandled : kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+        EXPECT_EQ(shown(), acts ? kPressed : kHover) << buttons;
+        mouseUp(frame.frame, 30, 15, buttons);
         EXPECT_EQ(b->getValue(), 0.f);
-        EXPECT_EQ(shown(20, 15), kHover);
+        EXPECT_EQ(shown(), kHover);
     }
-    EXPECT_EQ(listener.values, (Values{1.f, 0.5f, 1.f}));
+    EXPECT_EQ(listener.values, (Values{1.f, 0.5f}));
     // The strip's tags are not parameters: the host hears no gestures.
     EXPECT_TRUE(editor.edits.empty());
 }
 
-TEST_F(KickTest, SingleClickReportsOnceOnThePressAndDraggingChangesNothing)
+TEST_F(StripTest, KickButtonReportsOnThePressKeepsItWhileDraggedAndCanBeReleased)
 {
-    auto* b = kick(false);
-    EXPECT_EQ(shown(20, 15), kIdle);
+    auto* b = add<CPSKickButton>({kIdle, kHover, kPressed}, CPoint(0, 0), false);
+    mouseDown(frame.frame, 30, 15, kLButton | kControl); // Ctrl counts only in double-click mode
+    mouseMoved(frame.frame, 150, 50, kLButton);
+    EXPECT_EQ(shown(), kPressed);
+    mouseUp(frame.frame, 150, 50); // off the button, and still released
+    EXPECT_EQ(shown(), kIdle);
 
-    // Ctrl means nothing outside double-click mode.
-    mouseDown(frame.frame, 20, 15, kLButton | kControl);
-    EXPECT_EQ(b->getValue(), 1.f);
-    mouseMoved(frame.frame, 150, 50, kLButton); // dragged off the button
-    EXPECT_EQ(b->getValue(), 1.f);
-    EXPECT_EQ(shown(20, 15), kPressed);
-    mouseUp(frame.frame, 150, 50, kLButton); // still reaches the button
+    mouseDown(frame.frame, 30, 15);
+    b->release(); // as the editor does once the manual has opened
     EXPECT_EQ(b->getValue(), 0.f);
-    EXPECT_EQ(shown(20, 15), kIdle);
-
-    EXPECT_EQ(mouseDown(frame.frame, 20, 15, kRButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_EQ(listener.values, (Values{1.f}));
-    EXPECT_EQ(listener.tags, (std::vector<long>{190}));
-}
-
-TEST_F(KickTest, HoverFollowsThePointerAndReleaseUndoesAPress)
-{
-    auto* b = kick(false);
-    hoverAt(20, 15);
-    EXPECT_EQ(shown(20, 15), kHover);
-    hoverAt(100, 40);
-    EXPECT_EQ(shown(20, 15), kIdle);
-
-    // The editor releases the manual button from inside its own report.
-    listener.onChange = [b] { b->release(); };
-    mouseDown(frame.frame, 20, 15);
-    EXPECT_EQ(b->getValue(), 0.f);
-    EXPECT_EQ(shown(20, 15), kHover);
-    mouseUp(frame.frame, 20, 15);
-    EXPECT_EQ(shown(20, 15), kHover);
-    EXPECT_EQ(listener.values, (Values{1.f}));
+    EXPECT_EQ(shown(), kHover);
+    mouseDown(frame.frame, 30, 15, kRButton);
+    EXPECT_EQ(listener.values, (Values{1.f, 1.f}));
 }
 
 TEST_F(StripTest, SaveLoadButtonGivesHalfOnlyForABareRightClick)
 {
-    auto* b = add<CSaveLoadButton>(19993, {kIdle, kHover, kPressed}, CRect(10, 10, 30, 20), CPoint(0, 0));
-    const struct {
-        long buttons;
-        float reported;
-    } presses[] = {{kRButton, 0.5f},          {kRButton | kShift, 1.f}, {kRButton | kControl, 1.f},
-                   {kRButton | kDoubleClick, 1.f}, {kLButton, 1.f},          {kLButton | kRButton, 1.f}};
-    for (const auto& p : presses) {
-        listener.values.clear();
-        EXPECT_EQ(mouseDown(frame.frame, 20, 15, p.buttons), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-        EXPECT_EQ(listener.values, (Values{p.reported})) << p.buttons;
-        EXPECT_EQ(b->getValue(), 0.f);
-        EXPECT_EQ(shown(20, 15), kHover);
-    }
+    auto* b = add<CSaveLoadButton>({kIdle, kHover, kPressed}, CPoint(0, 0));
+    for (int buttons : {+kRButton, kRButton | kShift, kRButton | kDoubleClick, +kLButton, +kMButton})
+        mouseDown(frame.frame, 30, 15, buttons);
+    EXPECT_EQ(listener.values, (Values{0.5f, 1.f, 1.f, 1.f}));
+    EXPECT_EQ(shown(), kHover); // sprung back
+    hoverAt(100);
+    EXPECT_EQ(shown(), kIdle);
+    b->setValue(1.f); // while a dialog opened by the report is up
+    EXPECT_EQ(shown(), kPressed);
 
-    listener.values.clear();
-    EXPECT_EQ(mouseDown(frame.frame, 20, 15, kMButton), kMouseEventNotHandled);
     b->setListener(nullptr);
-    EXPECT_EQ(mouseDown(frame.frame, 20, 15, kLButton), kMouseEventNotHandled);
-    EXPECT_TRUE(listener.values.empty());
-
-    hoverAt(100, 40);
-    EXPECT_EQ(shown(20, 15), kIdle);
-    b->setValue(1.f);
-    EXPECT_EQ(shown(20, 15), kPressed);
-
-    VstKeyCode k = key('a');
-    EXPECT_EQ(b->onKeyDown(k), -1);
-    EXPECT_EQ(b->onKeyUp(k), -1);
-    EXPECT_TRUE(editor.edits.empty());
+    EXPECT_EQ(mouseDown(frame.frame, 30, 15), kMouseEventNotHandled);
 }
 
-// A rocker at (10, 10)-(40, 20): the left half is x < 25.
+// The rocker's left half is x < 25.
 TEST_F(StripTest, RockerReportsTheHalfPressedAndShowsHoverAndPress)
 {
-    auto* r = add<CPSRockerSwitch>(19997, {kIdle, kLeftHover, kRightHover, kLeftPressed, kRightPressed},
-                                   CRect(10, 10, 40, 20), CPoint(0, 0), long(kHorizontal));
-    hoverAt(12, 15);
-    EXPECT_EQ(shown(30, 15), kLeftHover);
-    hoverAt(25, 15); // the middle belongs to the right half
-    EXPECT_EQ(shown(30, 15), kRightHover);
-    hoverAt(24.5, 15);
-    EXPECT_EQ(shown(30, 15), kLeftHover);
-
+    auto* r = add<CPSRockerSwitch>({kIdle, kHover, kRightHover, kPressed, kRightPressed}, CPoint(0, 0), 0L);
+    const std::pair<double, uint32_t> hovers[] = {{12, kHover}, {25, kRightHover}, {24.5, kHover}, {100, kIdle}};
+    for (const auto& [x, picture] : hovers) {
+        hoverAt(x);
+        EXPECT_EQ(shown(), picture) << x;
+    }
+    hoverAt(24.5);
     EXPECT_EQ(mouseDown(frame.frame, 24.5, 15), kMouseEventHandled);
-    EXPECT_EQ(shown(30, 15), kLeftPressed);
     mouseMoved(frame.frame, 38, 15, kLButton); // held: neither press nor hover moves
-    EXPECT_EQ(r->getValue(), -1.f);
-    EXPECT_EQ(shown(30, 15), kLeftPressed);
+    EXPECT_EQ(shown(), kPressed);
     mouseUp(frame.frame, 38, 15);
     EXPECT_EQ(r->getValue(), 0.f);
-    EXPECT_EQ(shown(30, 15), kLeftHover);
+    EXPECT_EQ(shown(), kHover);
 
     mouseDown(frame.frame, 25, 15);
-    EXPECT_EQ(shown(30, 15), kRightPressed);
+    EXPECT_EQ(shown(), kRightPressed);
     mouseUp(frame.frame, 25, 15);
-    hoverAt(100, 40);
-    EXPECT_EQ(shown(30, 15), kIdle);
-
     EXPECT_EQ(mouseDown(frame.frame, 12, 15, kRButton), kMouseEventNotHandled);
     EXPECT_EQ(listener.values, (Values{-1.f, 1.f}));
-    EXPECT_TRUE(editor.edits.empty());
 }
