@@ -1,5 +1,7 @@
 #include "presets/StateChunk.h"
 
+#include "presets/HeldStore.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -127,7 +129,10 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
         memcpy(&bankHeader, bytes + kChunkHeaderSize, sizeof bankHeader);
         if (swapped)
             byteSwapHeader(&bankHeader);
-        bufferToBank(store, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
+        // The window follows only a bank that is read to the end; a refused
+        // one leaves the menu titles as they were.
+        HeldStore held(store);
+        bufferToBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
                      swapped);
         return 0;
     }
