@@ -1,5 +1,7 @@
 #include "host/Options.h"
 
+#include "host/PresetOptions.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -87,6 +89,12 @@ bool takePluginOption(const std::string& arg, ArgList& args, PluginOptions& opti
 {
     if (arg == "--plugin") {
         options.pluginPath = args.valueOf(arg);
+    } else if (arg == "--state") {
+        options.stateFile = args.valueOf(arg);
+    } else if (arg == "--preset") {
+        options.presetFile = args.valueOf(arg);
+    } else if (arg == "--bank") {
+        options.bankFile = args.valueOf(arg);
     } else if (arg == "--program") {
         options.program = args.valueOf(arg);
         if (options.program.empty())
@@ -126,6 +134,12 @@ std::unique_ptr<PluginHost> loadPlugin(const PluginOptions& options)
 std::string applyPluginOptions(PluginHost& host, const PluginOptions& options)
 {
     std::string title;
+    if (!options.stateFile.empty())
+        applyStateFile(host, options.stateFile);
+    if (!options.bankFile.empty())
+        applyPresetFile(host, options.bankFile, true);
+    if (!options.presetFile.empty())
+        applyPresetFile(host, options.presetFile, false);
     if (!options.program.empty()) {
         int n = resolveProgram(host, options.program);
         if (!selectInternalProgram(host, n))

@@ -10,6 +10,9 @@ class PluginHost;
 
 struct PluginOptions {
     std::string pluginPath;             // empty: the bundle built next to this program
+    std::string stateFile;              // --state FILE: a saved state chunk
+    std::string presetFile;             // --preset FILE.zym: one program from a preset file
+    std::string bankFile;               // --bank FILE.zyb: program 0 of a bank file
     std::string program;                // --program N|NAME, empty when not given
     std::vector<std::string> settings;  // --set NAME=VALUE, in command-line order
 };
@@ -30,8 +33,8 @@ private:
     size_t at = 0;
 };
 
-// Takes arg (and its value from args) when it is --plugin, --program or
-// --set; false for anything else. A --set that is not NAME=VALUE with VALUE
+// Takes arg (and its value from args) when it is --plugin, --state,
+// --preset, --bank, --program or --set; false for anything else. A --set that is not NAME=VALUE with VALUE
 // from 0 to 1 is a UsageError.
 bool takePluginOption(const std::string& arg, ArgList& args, PluginOptions& options);
 
@@ -42,7 +45,8 @@ long parseWholeNumber(const std::string& text, long lo, long hi, const std::stri
 // Recording of callbacks is off, so processing allocates nothing in the host.
 std::unique_ptr<PluginHost> loadPlugin(const PluginOptions& options);
 
-// Applies --program, then every --set in order, to a started plug-in.
+// Applies --state, --bank, --preset, --program, then every --set in order,
+// to a started plug-in.
 // Parameters are named as the plug-in names them (without regard to case)
 // or by index. Returns a title for what is in effect: the program name,
 // followed by the settings. Throws HostError for unknown names.

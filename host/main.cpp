@@ -19,7 +19,7 @@ void usage(std::ostream& out)
 {
     out << "usage: sylvatone COMMAND [ARGS]\n"
            "\n"
-           "  info [--plugin PATH]\n"
+           "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
            "      print what a host sees of the plug-in\n"
            "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
            "               [--compensate] [--plugin PATH]\n"
@@ -42,7 +42,10 @@ void usage(std::ostream& out)
            "  --double          process in 64-bit (processDoubleReplacing)\n"
            "  --compensate      trim the plug-in's latency so output lines up with input\n"
            "  --rate R          sample rate of the measurement (default 44100)\n"
-           "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n";
+           "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n"
+           "  --state FILE      restore a state chunk saved by a host (info, render, response)\n"
+           "  --preset FILE     a program from a preset file (.zym)\n"
+           "  --bank FILE       program 0 of a bank file (.zyb)\n";
 }
 
 int infoCommand(ArgList& args)
@@ -50,13 +53,13 @@ int infoCommand(ArgList& args)
     PluginOptions options;
     while (!args.empty()) {
         std::string arg = args.take();
-        if (arg == "--plugin")
-            options.pluginPath = args.valueOf(arg);
-        else
-            throw UsageError("unknown option for info: " + arg);
+        if (arg != "--program" && arg != "--set" && takePluginOption(arg, args, options))
+            continue;
+        throw UsageError("unknown option for info: " + arg);
     }
     auto host = loadPlugin(options);
     host->start(44100.0f, 512);
+    applyPluginOptions(*host, options);
     std::cout << "plug-in:   "
               << (options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath) << '\n';
     printPluginInfo(*host, std::cout);

@@ -1,8 +1,12 @@
 // `sylvatone info` prints the host's view of the built plug-in.
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "engine/Sylvatone.h"
+#include "presets/CPresetSystemEditor.h"
 
 namespace {
 
@@ -45,5 +49,37 @@ TEST(InfoCommand, ReportsBadUseAndMissingPlugins)
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("unknown command"), std::string::npos) << out;
     out = run("", &status);
+    EXPECT_NE(status, 0);
+}
+
+TEST(InfoCommand, TakesSavedStateAndPresetFiles)
+{
+    // A state saved by a host, and the same program as a preset file.
+    Sylvatone fx(nullptr);
+    fx.setPresetNo(1);
+    fx.setParameter(15, 0.0f);  // LFgain -15 dB
+    char name[] = "From a session";
+    fx.setProgramName(name);
+    void* chunk = nullptr;
+    const int32_t size = fx.getChunk(&chunk, false);
+    const std::string dir = testing::TempDir();
+    const std::string state = dir + "/session.state", preset = dir + "/bass.zym";
+    std::ofstream(state, std::ios::binary).write(static_cast<char*>(chunk), size);
+    char* buffer = nullptr;
+    const long length = static_cast<CPresetSystemEditor*>(fx.getEditor())->PresetToBuffer(&buffer);
+    std::ofstream(preset, std::ios::binary).write(buffer, length);
+    delete[] buffer;
+
+    int status = 0;
+    for (const std::string& option : {"--state '" + state + "'", "--preset '" + preset + "'"}) {
+        std::string out = run("info " + option, &status);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_NE(out.find("15  LFgain   -15.00dB"), std::string::npos) << option << "\n" << out;
+        EXPECT_NE(out.find("current: \"From a session\""), std::string::npos) << option << "\n" << out;
+    }
+    std::string out = run("info --bank '" + state + "'", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("not a Sylvatone bank file"), std::string::npos) << out;
+    out = run("info --state /nonexistent.state", &status);
     EXPECT_NE(status, 0);
 }
