@@ -48,35 +48,6 @@ constexpr int kMidiPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
 constexpr int32_t kMidiPayloadRead = 16;
 constexpr int64_t kHeaderSize = sizeof(newpresetheader);
 
-void putWord(char* p, int32_t v)
-{
-    memcpy(p, &v, 4);
-}
-
-int32_t getWord(const char* p, bool swapped)
-{
-    int32_t v;
-    memcpy(&v, p, 4);
-    if (swapped)
-        mySwapBytes(&v);
-    return v;
-}
-
-float getFloat(const char* p, bool swapped)
-{
-    float v;
-    memcpy(&v, p, 4);
-    if (swapped)
-        mySwapBytes(&v);
-    return v;
-}
-
-// NaN fails both comparisons.
-bool isValidValue(float v)
-{
-    return v >= 0.0f && v <= 1.0f;
-}
-
 }  // namespace
 
 void convertCC(float value, char* text)

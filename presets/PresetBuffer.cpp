@@ -17,43 +17,9 @@ constexpr int64_t kHeaderSize = sizeof(newpresetheader);
 
 using Programs = std::array<ProgramRecord, kNumPrograms>;
 
-void putWord(char* p, int32_t v)
-{
-    memcpy(p, &v, 4);
-}
-
-void putFloat(char* p, float v)
-{
-    memcpy(p, &v, 4);
-}
-
-int32_t getWord(const char* p, bool swapped)
-{
-    int32_t v;
-    memcpy(&v, p, 4);
-    if (swapped)
-        mySwapBytes(&v);
-    return v;
-}
-
-float getFloat(const char* p, bool swapped)
-{
-    float v;
-    memcpy(&v, p, 4);
-    if (swapped)
-        mySwapBytes(&v);
-    return v;
-}
-
 bool isProgramIndex(long i)
 {
     return i >= 0 && i < kNumPrograms;
-}
-
-// NaN fails both comparisons, so it is refused with the out-of-range values.
-bool isValidValue(float v)
-{
-    return v >= 0.0f && v <= 1.0f;
 }
 
 // The 24 name bytes, terminated, as every reader of a name takes them.
@@ -190,6 +156,41 @@ void finishBank(PresetStore& store, long sel)
 }
 
 }  // namespace
+
+void putWord(char* p, int32_t v)
+{
+    memcpy(p, &v, 4);
+}
+
+void putFloat(char* p, float v)
+{
+    memcpy(p, &v, 4);
+}
+
+int32_t getWord(const char* p, bool swapped)
+{
+    int32_t v;
+    memcpy(&v, p, 4);
+    if (swapped)
+        mySwapBytes(&v);
+    return v;
+}
+
+float getFloat(const char* p, bool swapped)
+{
+    float v;
+    memcpy(&v, p, 4);
+    if (swapped)
+        mySwapBytes(&v);
+    return v;
+}
+
+// NaN fails both comparisons, so it is refused with the out-of-range values.
+bool isValidValue(float v)
+{
+    return v >= 0.0f && v <= 1.0f;
+}
+
 
 void mySwapBytes(void* word)
 {

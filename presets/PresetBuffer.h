@@ -49,6 +49,14 @@ static_assert(sizeof(newpresetheader) == 41, "preset header is packed to 41 byte
 
 // Reverses the four bytes of the 32-bit word at `word` (any alignment).
 void mySwapBytes(void* word);
+
+// The 32-bit fields of preset data, at any alignment, in either byte order.
+void putWord(char* p, int32_t v);
+void putFloat(char* p, float v);
+int32_t getWord(const char* p, bool swapped);
+float getFloat(const char* p, bool swapped);
+// A parameter value preset data may carry: 0 to 1 (NaN is not).
+bool isValidValue(float v);
 // Reverses every 32-bit word of the header except uniqueID (and kind).
 void byteSwapHeader(newpresetheader* header);
 

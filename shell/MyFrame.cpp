@@ -1,7 +1,5 @@
 #include "shell/MyFrame.h"
 
-#include "gui/CDrawContext.h"
-
 MyFrame::MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
     : CFrame(size, systemWindow, editor)
 {
@@ -12,17 +10,4 @@ MyFrame::MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* e
 void MyFrame::idle()
 {
     invalidateDirtyViews();
-}
-
-void MyFrame::drawRect(CDrawContext* context, const CRect& updateRect)
-{
-    if (updateRect.isEmpty())
-        return;
-    CRect oldClip;
-    context->getClipRect(oldClip);
-    CRect clip = updateRect;
-    clip.bound(oldClip);
-    context->setClipRect(clip);
-    CViewContainer::drawRect(context, clip);
-    context->setClipRect(oldClip);
 }

@@ -1,5 +1,6 @@
 // The editor's top-level frame: redraws only what changed, on the host's
-// idle calls, and draws each update clipped to its rectangle.
+// idle calls (drawing each update clipped to its rectangle, as every frame
+// of the toolkit does).
 #pragma once
 
 #include "gui/CFrame.h"
@@ -9,5 +10,4 @@ public:
     MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
 
     void idle() override;
-    void drawRect(CDrawContext* context, const CRect& updateRect) override;
 };
