@@ -50,7 +50,8 @@ bench: build
 # libFuzzer (clang) over every reader of outside data, FUZZ_SECONDS each;
 # what it finds interesting is merged into fuzz/corpus, which make test
 # replays.
-fuzz: bootstrap
+fuzz:
+	@./scripts/bootstrap fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSYLVATONE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_state_chunk fuzz_preset_file
 	for t in state_chunk preset_file; do \

@@ -17,7 +17,7 @@
 namespace {
 
 struct ParentWindow {
-    explicit ParentWindow(const std::string& display)
+    explicit ParentWindow(const std::string& display, int16_t y = 0)
     {
         connection = xcb_connect(display.c_str(), nullptr);
         if (xcb_connection_has_error(connection))
@@ -25,7 +25,7 @@ struct ParentWindow {
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
         window = xcb_generate_id(connection);
         const uint32_t values[] = {screen->black_pixel};
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 782, 187, 0,
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, y, 782, 187, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
         xcb_map_window(connection, window);
         // A round trip, so the server has made the window before the
@@ -183,4 +183,35 @@ TEST(EditorWindow, BadParentsAndMissingDisplaysFailCleanly)
     else
         unsetenv("DISPLAY");
     EXPECT_EQ(host->getParameter(15), 0.5f);
+}
+
+TEST(EditorWindow, TwoInstancesWithTheirWindowsOpenAtOnce)
+{
+    Xvfb x;
+    if (!x.running())
+        GTEST_SKIP() << "Xvfb is not installed";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    ParentWindow first(x.name()), second(x.name(), 300);
+    std::string error;
+    auto a = PluginHost::load(SYLVATONE_PLUGIN_PATH, &error);
+    auto b = PluginHost::load(SYLVATONE_PLUGIN_PATH, &error);
+    ASSERT_TRUE(a && b) << error;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(a->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(first.window))), 1);
+        ASSERT_EQ(b->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(second.window))), 1);
+        for (int i = 0; i < 4; ++i) {
+            idleFor(*a, 1);
+            idleFor(*b, 1);
+        }
+        EXPECT_GT(first.paintedFraction(), 0.9);
+        EXPECT_GT(second.paintedFraction(), 0.9);
+        // Closing one leaves the other's pictures and window working.
+        a->dispatch(effEditClose);
+        idleFor(*b, 2);
+        EXPECT_EQ(first.children(), 0);
+        EXPECT_EQ(second.children(), 1);
+        b->dispatch(effEditClose);
+    }
+    b->close();
+    a->close();
 }
