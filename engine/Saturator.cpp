@@ -155,7 +155,20 @@ double Saturator::processSample(int channel, double s, bool on, int p)
 // fits the ring, so the result is the same as going sample by sample.
 void Saturator::processBlock(double* const* channels, int count, int m, bool on)
 {
-    if (!on || satLength + m > kRingSize || m > kMaxBlock) {
+    if (!on) {
+        // Off: a plain delay of N / 2 samples through the same rings.
+        const int half = satLength / 2;
+        for (int i = 0; i < m; ++i) {
+            const int p = (satIndex + i) & kMask;
+            for (int c = 0; c < count; ++c) {
+                satDelay[c][p] = channels[c][i];
+                channels[c][i] = satDelay[c][(p - half) & kMask];
+            }
+        }
+        satIndex = (satIndex + m) & kMask;
+        return;
+    }
+    if (satLength + m > kRingSize || m > kMaxBlock) {
         for (int i = 0; i < m; ++i) {
             const int p = satIndex;
             for (int c = 0; c < count; ++c)
