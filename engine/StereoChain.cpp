@@ -161,18 +161,31 @@ SYLVATONE_ALWAYS_INLINE void runSteady(Stage* stages, __m128d* buf, int n, __m12
 template <int K, bool LastScaled>
 SYLVATONE_ALWAYS_INLINE void runGliding(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
-    struct Coeffs {
-        __m128d b0, b1, b2, a1, a2;
-    };
+    const __m128d flush = _mm_set1_pd(kFlush);
     wavefront<K>(n, [&](int k, int i) __attribute__((always_inline)) {
         Stage& s = stages[k];
         advanceGlide(s);
-        const Coeffs c{s.g, _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2)),
-                       _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2))),
-                       negate(_mm_add_pd(s.pr1, s.pr2)),
-                       _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2))};
+        // b1 = -g (zr1 + zr2) and a1 = -(pr1 + pr2) are used through their
+        // negations: adding b1 x1 equals subtracting g (zr1 + zr2) x1 exactly,
+        // and subtracting a1 y1 equals adding (pr1 + pr2) y1, so the same
+        // result takes two operations fewer.
+        const __m128d b0 = s.g;
+        const __m128d minusB1 = _mm_mul_pd(s.g, _mm_add_pd(s.zr1, s.zr2));
+        const __m128d b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
+        const __m128d minusA1 = _mm_add_pd(s.pr1, s.pr2);
+        const __m128d a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
         const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
-        buf[i] = biquad(c, s, x);
+        __m128d y = _mm_mul_pd(b0, x);
+        y = _mm_sub_pd(y, _mm_mul_pd(minusB1, s.x1));
+        y = _mm_add_pd(y, _mm_mul_pd(b2, s.x2));
+        y = _mm_add_pd(y, _mm_mul_pd(minusA1, s.y1));
+        y = _mm_sub_pd(y, _mm_mul_pd(a2, s.y2));
+        s.x2 = s.x1;
+        s.x1 = x;
+        y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
+        s.y2 = s.y1;
+        s.y1 = y;
+        buf[i] = y;
     });
     // The coefficients the last sample used, for the filters' read-outs.
     for (int k = 0; k < K; ++k)
