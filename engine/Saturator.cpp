@@ -15,6 +15,9 @@ constexpr double kCeiling = 0.993807;   // output peak above the knee
 // so running maxima side by side equal the one-by-one search, and so does
 // any vector width: the search is built for plain x86-64 and again for AVX2
 // and AVX-512, chosen when the library loads.
+// Readable magnitudes from the start of a channel's mirrored ring.
+constexpr int kMagnitudes = 2 * Saturator::kRingSize;
+
 #if defined(__GNUC__)
 typedef double Vec8 __attribute__((vector_size(8 * sizeof(double))));
 
@@ -38,6 +41,19 @@ void windowPeaks(const double* w, const double* mag, const int* offsets, int m, 
             const Vec8 p0 = w0 * m0, p1 = w1 * m1;
             a0 = p0 > a0 ? p0 : a0;
             a1 = p1 > a1 ? p1 : a1;
+        }
+        // A long rest goes in vectors of eight: the window is zero past its
+        // length, so the extra products are 0 (or NaN, which is skipped) and
+        // cannot raise a peak that starts at 0. Only where the magnitudes
+        // read stay inside the rings.
+        if (n - k >= 4 && n + 8 <= Saturator::kRingSize && offsets[i] + n + 8 <= kMagnitudes) {
+            for (; k < n; k += 8) {
+                Vec8 w0, m0;
+                std::memcpy(&w0, w + k, sizeof w0);
+                std::memcpy(&m0, g + k, sizeof m0);
+                const Vec8 p0 = w0 * m0;
+                a0 = p0 > a0 ? p0 : a0;
+            }
         }
         a0 = a1 > a0 ? a1 : a0;
         // Halves against halves down to one lane.
