@@ -22,34 +22,49 @@ constexpr int kMagnitudes = 2 * Saturator::kRingSize;
 typedef double Vec8 __attribute__((vector_size(8 * sizeof(double))));
 
 // Peaks for m samples in a row: sample i's window of n magnitudes starts at
-// mag + offsets[i].
+// mag + offsets[i]. With shifted windows (window a starting a places late,
+// zero elsewhere) every load is aligned: the magnitudes are read from the
+// aligned place at or before the window's start, against the window shifted
+// by as much. The extra products are 0 (or NaN, which is skipped), which
+// cannot raise a peak that starts at 0.
 #if defined(__x86_64__) && !defined(__clang__) && !defined(SYLVATONE_NO_CLONES)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
-void windowPeaks(const double* w, const double* mag, const int* offsets, int m, int n, double* peaks)
+void windowPeaks(const double* w, const double* shifted, const double* mag, const int* offsets, int m, int n,
+                 double* peaks)
 {
     for (int i = 0; i < m; ++i) {
-        const double* g = mag + offsets[i];
+        const int a = offsets[i] & 7;
+        const bool aligned = shifted && offsets[i] - a + ((n + a + 7) & ~7) <= kMagnitudes;
+        const double* g = aligned ? mag + offsets[i] - a : mag + offsets[i];
+        const double* wp = aligned ? shifted + a * Saturator::kShiftedStride : w;
+        const int length = aligned ? (n + a + 7) & ~7 : n;
         Vec8 a0 = {0, 0, 0, 0, 0, 0, 0, 0}, a1 = a0;
         int k = 0;
-        for (; k + 16 <= n; k += 16) {
+        for (; k + 16 <= length; k += 16) {
             Vec8 w0, m0, w1, m1;
-            std::memcpy(&w0, w + k, sizeof w0);
+            std::memcpy(&w0, wp + k, sizeof w0);
             std::memcpy(&m0, g + k, sizeof m0);
-            std::memcpy(&w1, w + k + 8, sizeof w1);
+            std::memcpy(&w1, wp + k + 8, sizeof w1);
             std::memcpy(&m1, g + k + 8, sizeof m1);
             const Vec8 p0 = w0 * m0, p1 = w1 * m1;
             a0 = p0 > a0 ? p0 : a0;
             a1 = p1 > a1 ? p1 : a1;
         }
-        // A long rest goes in vectors of eight: the window is zero past its
-        // length, so the extra products are 0 (or NaN, which is skipped) and
-        // cannot raise a peak that starts at 0. Only where the magnitudes
-        // read stay inside the rings.
-        if (n - k >= 4 && n + 8 <= Saturator::kRingSize && offsets[i] + n + 8 <= kMagnitudes) {
+        if (aligned && k < length) {
+            Vec8 w0, m0;
+            std::memcpy(&w0, wp + k, sizeof w0);
+            std::memcpy(&m0, g + k, sizeof m0);
+            const Vec8 p0 = w0 * m0;
+            a0 = p0 > a0 ? p0 : a0;
+            k += 8;
+        }
+        // Unshifted, a long rest goes in vectors of eight as well, where the
+        // magnitudes read stay inside the rings.
+        if (!aligned && n - k >= 4 && n + 8 <= Saturator::kRingSize && offsets[i] + n + 8 <= kMagnitudes) {
             for (; k < n; k += 8) {
                 Vec8 w0, m0;
-                std::memcpy(&w0, w + k, sizeof w0);
+                std::memcpy(&w0, wp + k, sizeof w0);
                 std::memcpy(&m0, g + k, sizeof m0);
                 const Vec8 p0 = w0 * m0;
                 a0 = p0 > a0 ? p0 : a0;
@@ -64,15 +79,16 @@ void windowPeaks(const double* w, const double* mag, const int* offsets, int m, 
         b = __builtin_shufflevector(a0, a0, 1, 0, 3, 2, 5, 4, 7, 6);
         a0 = b > a0 ? b : a0;
         double peak = a0[0];
-        for (; k < n; ++k) {
-            const double v = w[k] * g[k];
+        for (; k < length; ++k) {
+            const double v = wp[k] * g[k];
             peak = v > peak ? v : peak;
         }
         peaks[i] = peak;
     }
 }
 #else
-void windowPeaks(const double* w, const double* mag, const int* offsets, int m, int n, double* peaks)
+void windowPeaks(const double* w, const double*, const double* mag, const int* offsets, int m, int n,
+                 double* peaks)
 {
     for (int i = 0; i < m; ++i) {
         double peak = 0.0;
@@ -89,7 +105,7 @@ double windowPeak(const double* w, const double* mag, int n)
 {
     const int offset = 0;
     double peak;
-    windowPeaks(w, mag, &offset, 1, n, &peak);
+    windowPeaks(w, nullptr, mag, &offset, 1, n, &peak);
     return peak;
 }
 
@@ -138,6 +154,11 @@ void Saturator::configure(double hostRate)
     std::memset(satWindow, 0, sizeof satWindow);
     for (int k = 0; k < n; ++k)
         satWindow[k] = std::pow(0.5 + 0.5 * std::cos(2 * 3.1415 * (k - n / 2) / n), 0.7071);
+    // The same window starting 0 to 7 places late, for aligned searches.
+    std::memset(shiftedWindows, 0, sizeof shiftedWindows);
+    for (int a = 0; a < 8; ++a)
+        for (int k = 0; k < n; ++k)
+            shiftedWindows[a][a + k] = satWindow[k];
     clear();
 }
 
@@ -210,7 +231,7 @@ void Saturator::processBlock(double* const* channels, int count, int m, bool on)
     for (int c = 0; c < count; ++c) {
         const double* ring = satDelay[c];
         double peaks[kMaxBlock];
-        windowPeaks(satWindow, satMagnitude[c], offsets, m, satLength, peaks);
+        windowPeaks(satWindow, &shiftedWindows[0][0], satMagnitude[c], offsets, m, satLength, peaks);
         for (int i = 0; i < m; ++i) {
             const int p = (satIndex + i) & kMask;
             channels[c][i] = saturationGain(peaks[i]) * ring[(p - satLength / 2) & kMask];

@@ -23,6 +23,8 @@ class Saturator {
 public:
     static constexpr int kRingSize = 1024;
     static constexpr int kMaxBlock = 16;  // samples per call searched in one go
+    // Room for 7 places of shift and a last vector.
+    static constexpr int kShiftedStride = kRingSize + 32;
 
     Saturator();   // configured for 44100 Hz
 
@@ -58,6 +60,7 @@ private:
     // covers then lie in one contiguous run, in window order.
     alignas(64) double satMagnitude[2][2 * kRingSize];
     alignas(64) double satWindow[kRingSize];
+    alignas(64) double shiftedWindows[8][kShiftedStride];
     int satIndex = kMask;
     int satLength = 1;
 };
