@@ -58,6 +58,7 @@ public:
     virtual void processLoopFastDoubleMono(double** inputs, double** outputs, int sampleFrames);
     virtual void resetAll();
     virtual float getVu() { return 0.0f; }
+    // The interpolation taps are computed by each Upsampler as it is built.
     virtual void initUpsDec() {}
     virtual float getLatency1();
     virtual float getLatency2();
