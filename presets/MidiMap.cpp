@@ -43,7 +43,6 @@ const char* const ccnames[kNumCCNames] = {
 
 namespace {
 
-constexpr int kMidiPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
 // A map block carries its index at payload offset 0 and its value at 12.
 constexpr int32_t kMidiPayloadRead = 16;
 constexpr int64_t kHeaderSize = sizeof(newpresetheader);
@@ -78,28 +77,11 @@ long midiToBuffer(PresetStore& store, MidiMapParameters& params, char** out)
     if (!buffer)
         return 0;
 
-    newpresetheader h{};
-    h.uniqueID = store.uniqueID();
-    h.kind = kKindMidiMap;
-    h.formatVersion = kPresetFormatVersion;
-    h.numParams = kMidiMapParams;
-    h.numBlocks = n;
-    h.currentProgram = 0;
-    h.dataSize = dataSize;
-    memcpy(buffer, &h, sizeof h);
-
+    writePresetHeader(buffer, store.uniqueID(), kKindMidiMap, n, 0, dataSize);
     char* p = buffer + kHeaderSize;
-    for (int i = 0; i < kMidiMapParams; ++i) {
-        if (store.isDummy(i))
-            continue;
-        memset(p, 0, kParamBlockSize);
-        putWord(p, kBlockMidi);
-        putWord(p + 4, kMidiPayloadSize);
-        putWord(p + 12, i);
-        const float value = params.getParameter(i + kMidiParamOffset);
-        memcpy(p + 24, &value, 4);
-        p += kParamBlockSize;
-    }
+    for (int i = 0; i < kMidiMapParams; ++i)
+        if (!store.isDummy(i))
+            p = writeValueBlock(p, kBlockMidi, 0, i, params.getParameter(i + kMidiParamOffset));
     *out = buffer;
     return length;
 }
@@ -107,27 +89,19 @@ long midiToBuffer(PresetStore& store, MidiMapParameters& params, char** out)
 void bufferToMidi(MidiMapParameters& params, const char* data, long available, const newpresetheader& header,
                   bool swapped)
 {
-    const int64_t end = data ? std::max<int64_t>(0, std::min<int64_t>(header.dataSize, available)) : 0;
-    int64_t pos = 0;
-    for (int32_t b = 0; b < header.numBlocks; ++b) {
-        // A block that does not fit marks the end of the blocks.
-        if (end - pos < kBlockHeaderSize)
-            break;
-        const char* block = data + pos;
-        const int32_t type = getWord(block, swapped);
-        const int32_t size = getWord(block + 4, swapped);
-        if (size < 0 || end - pos - kBlockHeaderSize < size)
-            break;
-        // A map block too short to hold its value is skipped rather than
-        // read into the next block.
-        if (type == kBlockMidi && size >= kMidiPayloadRead) {
-            const int32_t index = getWord(block + 12, swapped);
-            const float value = getFloat(block + 24, swapped);
-            if (index >= 0 && index < kMidiMapParams && isValidValue(value))
-                params.setParameter(index + kMidiParamOffset, value);
-        }
-        pos += kBlockHeaderSize + static_cast<int64_t>(size);
-    }
+    // Blocks of other types are skipped by their size, whatever they hold.
+    walkBlocks(data, available, header, swapped, [](int32_t) { return int64_t{0}; },
+               [&](int32_t type, int32_t, const char* block) {
+                   // A map block too short to hold its value is skipped
+                   // rather than read into the next block.
+                   if (type == kBlockMidi && getWord(block + 4, swapped) >= kMidiPayloadRead) {
+                       const int32_t index = getWord(block + 12, swapped);
+                       const float value = getFloat(block + 24, swapped);
+                       if (index >= 0 && index < kMidiMapParams && isValidValue(value))
+                           params.setParameter(index + kMidiParamOffset, value);
+                   }
+                   return true;
+               });
 }
 
 void bufferToMidiOld(PresetStore& store, MidiMapParameters& params, const char* data, long available,

@@ -10,9 +10,6 @@ namespace {
 
 constexpr int32_t kNamePayloadSize = kNameBlockSize - kBlockHeaderSize;    // 156
 constexpr int32_t kParamPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
-// Bytes from the start of a block that the readers look at.
-constexpr int64_t kNameReadEnd = kBlockHeaderSize + kProgramNameSize;  // 36
-constexpr int64_t kParamReadEnd = 28;                                  // value at 24..27
 constexpr int64_t kHeaderSize = sizeof(newpresetheader);
 
 using Programs = std::array<ProgramRecord, kNumPrograms>;
@@ -28,6 +25,13 @@ struct Name {
     char text[kProgramNameSize + 1] = {};
 };
 
+// Bytes from the start of a block that the program readers look at: the
+// name, or a parameter's value at 24..27.
+int64_t programReadEnd(int32_t type)
+{
+    return type == kBlockName ? kBlockHeaderSize + kProgramNameSize : type == kBlockParam ? 28 : 0;
+}
+
 int countCarried(PresetStore& store)
 {
     int n = 0;
@@ -35,19 +39,6 @@ int countCarried(PresetStore& store)
         if (!store.isDummy(i))
             ++n;
     return n;
-}
-
-void writeHeader(char* out, int32_t id, uint8_t kind, int32_t numBlocks, int32_t currentProgram, int32_t dataSize)
-{
-    newpresetheader h{};
-    h.uniqueID = id;
-    h.kind = kind;
-    h.formatVersion = kPresetFormatVersion;
-    h.numParams = kNumProgramParams;
-    h.numBlocks = numBlocks;
-    h.currentProgram = currentProgram;
-    h.dataSize = dataSize;
-    memcpy(out, &h, sizeof h);
 }
 
 // Writes the name block and the carried parameter blocks of one program;
@@ -63,44 +54,9 @@ char* writeProgram(PresetStore& store, char* p, const ProgramRecord& program, in
     for (int i = 0; i < kNumProgramParams; ++i) {
         if (store.isDummy(i))
             continue;
-        memset(p, 0, kParamBlockSize);
-        putWord(p, kBlockParam);
-        putWord(p + 4, kParamPayloadSize);
-        putWord(p + 8, index);
-        putWord(p + 12, i);
-        putFloat(p + 24, program.params[i]);
-        p += kParamBlockSize;
+        p = writeValueBlock(p, kBlockParam, index, i, program.params[i]);
     }
     return p;
-}
-
-// Walks the blocks of a current-layout buffer. Blocks end at dataSize or at
-// the end of the readable bytes, whichever comes first; a block whose header
-// or the bytes read from it do not fit, or whose size is negative, marks the
-// end of the blocks. visit(type, program, block) returns false to abort the
-// read; walkBlocks then returns false too.
-template <typename Visit>
-bool walkBlocks(const char* data, long available, const newpresetheader& header, bool swapped, Visit visit)
-{
-    const int64_t end = data ? std::max<int64_t>(0, std::min<int64_t>(header.dataSize, available)) : 0;
-    int64_t pos = 0;
-    for (int32_t b = 0; b < header.numBlocks; ++b) {
-        if (end - pos < kBlockHeaderSize)
-            break;
-        const char* block = data + pos;
-        const int32_t type = getWord(block, swapped);
-        const int32_t size = getWord(block + 4, swapped);
-        const int32_t program = getWord(block + 8, swapped);
-        if (size < 0 || end - pos - kBlockHeaderSize < size)
-            break;
-        const int64_t readEnd = type == kBlockName ? kNameReadEnd : type == kBlockParam ? kParamReadEnd : 0;
-        if (end - pos < readEnd)
-            break;
-        if (!visit(type, program, block))
-            return false;
-        pos += kBlockHeaderSize + static_cast<int64_t>(size);
-    }
-    return true;
 }
 
 // Reads a parameter block into `record`. Returns false for a value the
@@ -156,6 +112,32 @@ void finishBank(PresetStore& store, long sel)
 }
 
 }  // namespace
+
+
+void writePresetHeader(char* out, int32_t id, uint8_t kind, int32_t numBlocks, int32_t currentProgram,
+                       int32_t dataSize)
+{
+    newpresetheader h{};
+    h.uniqueID = id;
+    h.kind = kind;
+    h.formatVersion = kPresetFormatVersion;
+    h.numParams = kNumProgramParams;
+    h.numBlocks = numBlocks;
+    h.currentProgram = currentProgram;
+    h.dataSize = dataSize;
+    memcpy(out, &h, sizeof h);
+}
+
+char* writeValueBlock(char* p, int32_t type, int32_t program, int32_t index, float value)
+{
+    memset(p, 0, kParamBlockSize);
+    putWord(p, type);
+    putWord(p + 4, kParamPayloadSize);
+    putWord(p + 8, program);
+    putWord(p + 12, index);
+    putFloat(p + 24, value);
+    return p + kParamBlockSize;
+}
 
 void putWord(char* p, int32_t v)
 {
@@ -221,7 +203,7 @@ long presetToBuffer(PresetStore& store, char** out)
     char* buffer = new (std::nothrow) char[static_cast<size_t>(length)];
     if (!buffer)
         return 0;
-    writeHeader(buffer, store.uniqueID(), kKindPreset, 1 + n, 0, dataSize);
+    writePresetHeader(buffer, store.uniqueID(), kKindPreset, 1 + n, 0, dataSize);
     writeProgram(store, buffer + kHeaderSize, programs[cur], 0);
     *out = buffer;
     return length;
@@ -241,7 +223,7 @@ long bankToBuffer(PresetStore& store, char** out)
     char* buffer = new (std::nothrow) char[static_cast<size_t>(length)];
     if (!buffer)
         return 0;
-    writeHeader(buffer, store.uniqueID(), kKindBank, kNumPrograms * (1 + n),
+    writePresetHeader(buffer, store.uniqueID(), kKindBank, kNumPrograms * (1 + n),
                 static_cast<int32_t>(store.presetNo()), dataSize);
     char* p = buffer + kHeaderSize;
     for (int32_t i = 0; i < kNumPrograms; ++i)
@@ -260,7 +242,7 @@ void bufferToPreset(PresetStore& store, const char* data, long available, const 
     const ProgramRecord kept = programs[cur];
     store.initializePreset(cur);
     ProgramRecord& program = programs[cur];
-    const bool complete = walkBlocks(data, available, header, swapped, [&](int32_t type, int32_t, const char* block) {
+    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t, const char* block) {
         if (type == kBlockName) {
             memcpy(program.name, block + kBlockHeaderSize, kProgramNameSize);
             store.showMenuEntry(static_cast<int>(cur), Name(program.name).text);
@@ -285,7 +267,7 @@ void bufferToBank(PresetStore& store, const char* data, long available, const ne
     const long sel = isProgramIndex(header.currentProgram) ? header.currentProgram : 0;
     Programs kept;
     std::copy(programs, programs + kNumPrograms, kept.begin());
-    const bool complete = walkBlocks(data, available, header, swapped,
+    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd,
                                      [&](int32_t type, int32_t program, const char* block) {
         if (!isProgramIndex(program))
             return true;

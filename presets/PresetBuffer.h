@@ -7,6 +7,7 @@
 // editor's events; none takes a lock.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "presets/ProgramRecord.h"
@@ -82,6 +83,42 @@ public:
 // Writers: *out receives a buffer of exactly the returned length, allocated
 // with new[] (the caller delete[]s it); 0 and *out = nullptr when there is
 // nothing to write or the allocation fails.
+// Writes a header of this plug-in's format (42 parameters).
+void writePresetHeader(char* out, int32_t id, uint8_t kind, int32_t numBlocks, int32_t currentProgram,
+                       int32_t dataSize);
+// Writes a 32-byte value block (a parameter or a controller assignment) at p
+// and returns the position after it.
+char* writeValueBlock(char* p, int32_t type, int32_t program, int32_t index, float value);
+
+// Walks the blocks of a current-layout buffer. Blocks end at dataSize or at
+// the end of the readable bytes, whichever comes first; a block whose header,
+// or the readEnd(type) bytes read from it, do not fit, or whose size is
+// negative, marks the end of the blocks. visit(type, program, block) returns
+// false to abort the read; walkBlocks then returns false too.
+template <typename ReadEnd, typename Visit>
+bool walkBlocks(const char* data, long available, const newpresetheader& header, bool swapped, ReadEnd readEnd,
+                Visit visit)
+{
+    const int64_t end = data ? std::max<int64_t>(0, std::min<int64_t>(header.dataSize, available)) : 0;
+    int64_t pos = 0;
+    for (int32_t b = 0; b < header.numBlocks; ++b) {
+        if (end - pos < kBlockHeaderSize)
+            break;
+        const char* block = data + pos;
+        const int32_t type = getWord(block, swapped);
+        const int32_t size = getWord(block + 4, swapped);
+        const int32_t program = getWord(block + 8, swapped);
+        if (size < 0 || end - pos - kBlockHeaderSize < size)
+            break;
+        if (end - pos < readEnd(type))
+            break;
+        if (!visit(type, program, block))
+            return false;
+        pos += kBlockHeaderSize + static_cast<int64_t>(size);
+    }
+    return true;
+}
+
 long presetToBuffer(PresetStore& store, char** out);
 long bankToBuffer(PresetStore& store, char** out);
 
