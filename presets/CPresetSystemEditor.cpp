@@ -116,7 +116,13 @@ bool CPresetSystemEditor::open(void* /*parent*/)
 {
     if (!frame || !presetEffect)
         return false;
-    CBitmap* background = new CBitmap(CResourceDescription(11500));
+    // The window's background, which the derived editor has already loaded
+    // for the frame; the name field and the menu show pieces of it.
+    CBitmap* background = frame->getBackground();
+    if (background)
+        background->remember();
+    else
+        background = new CBitmap(CResourceDescription(11500));
 
     // The name field, its height centred on the font.
     const int m = (171 + 185) / 2;
