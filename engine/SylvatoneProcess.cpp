@@ -14,7 +14,6 @@ constexpr double kFlush = 1e-30;
 constexpr double kGainSmoothing = 0.002;
 constexpr double kPeakLimit = 4.0;
 
-template <typename T>
 double peakOf(const double* x, int m, double peak)
 {
     for (int i = 0; i < m; ++i) {
@@ -113,9 +112,9 @@ void Sylvatone::processLoop(T** inputs, T** outputs, int sampleFrames)
                 writeOut(work[1], m, outR + done);
             writeOut(work[0], m, outL + done);
         }
-        peak[0] = peakOf<T>(work[0], m, peak[0]);
+        peak[0] = peakOf(work[0], m, peak[0]);
         if (!Mono)
-            peak[1] = peakOf<T>(work[1], m, peak[1]);
+            peak[1] = peakOf(work[1], m, peak[1]);
     }
     const double left = peak[0] < kPeakLimit ? peak[0] : kPeakLimit;
     const double right = peak[1] < kPeakLimit ? peak[1] : kPeakLimit;
