@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/FactoryPresets.h"
+#include "engine/Parameters.h"
 #include "host/HostError.h"
 #include "host/PluginHost.h"
 #include "presets/PresetFiles.h"
@@ -33,11 +34,7 @@ public:
     int32_t uniqueID() override { return kSylvatoneId; }
     long presetNo() override { return selected; }
     ProgramRecord* programs() override { return records; }
-    bool isDummy(int index) override
-    {
-        return !(index == 0 || index == 1 || index == 6 || index == 7 || index == 9 ||
-                 (index >= 12 && index <= 27));
-    }
+    bool isDummy(int index) override { return parameterIsDummy(index); }
     bool isDummyOld(int index) override { return isDummy(index); }
     void initializePreset(long i) override
     {
