@@ -7,12 +7,11 @@
 #include "engine/Parameters.h"
 #include "host/HostError.h"
 #include "host/PluginHost.h"
+#include "host/ProgramSelect.h"
 #include "presets/PresetFiles.h"
 #include "presets/XPlatFile.h"
 
 namespace {
-
-constexpr int32_t kSylvatoneId = 0x4B525441;  // 'KRTA'
 
 std::vector<char> readWhole(const std::string& path)
 {
@@ -65,7 +64,7 @@ void applyStateFile(PluginHost& host, const std::string& path)
 void applyPresetFile(PluginHost& host, const std::string& path, bool bank)
 {
     const AEffect* fx = host.effect();
-    if (!fx || fx->uniqueID != kSylvatoneId || fx->numParams != kNumProgramParams)
+    if (!isSylvatone(fx))
         throw HostError("preset files are Sylvatone's own; this plug-in cannot take " + path);
     std::vector<char> bytes = readWhole(path);
     FileStore store;

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int32_t kSylvatoneId = 0x4B525441;  // 'KRTA'
 constexpr int32_t kMaxPrograms = 128;
 
 bool sameIgnoringCase(const std::string& a, const std::string& b)
@@ -21,12 +20,13 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
     return true;
 }
 
+
+}  // namespace
+
 bool isSylvatone(const AEffect* fx)
 {
     return fx && fx->uniqueID == kSylvatoneId && fx->numParams == kNumProgramParams;
 }
-
-}  // namespace
 
 std::vector<std::string> programNames(PluginHost& host)
 {

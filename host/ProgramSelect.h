@@ -1,6 +1,8 @@
 // Finding the program a command line names, and putting it into effect.
 #pragma once
 
+#include "shell/vst2.h"
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,13 @@ std::vector<std::string> programNames(PluginHost& host);
 
 // The index of the program wanted names: its number, or its name compared
 // without regard to case. Throws HostError listing the choices otherwise.
+// The plug-in's unique ID ('KRTA').
+constexpr int32_t kSylvatoneId = 0x4B525441;
+
+// Whether the loaded plug-in is Sylvatone, whose programs and files this
+// host knows.
+bool isSylvatone(const AEffect* fx);
+
 int resolveProgram(PluginHost& host, const std::string& wanted);
 
 // Puts program n into effect. Sylvatone answers effSetProgram only for its
