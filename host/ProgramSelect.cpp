@@ -20,7 +20,6 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
     return true;
 }
 
-
 }  // namespace
 
 bool isSylvatone(const AEffect* fx)
