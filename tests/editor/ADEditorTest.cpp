@@ -1,34 +1,31 @@
 // The equaliser's window wired to the effect, off-screen: user changes reach
 // the effect and the host as gestures, host changes reach the controls at the
-// next idle (from any thread), the lamp follows the output, the read-outs
-// show the latency.
+// next idle (from any thread), and the lamp follows the output.
+#include <algorithm>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "editor/ADEditor.h"
 #include "editor/CLED.h"
 #include "engine/Sylvatone.h"
-#include "gui/CFrame.h"
 #include "shell/BundleReference.h"
+#include "tests/gui/GuiTestSupport.h"
+
+using namespace guitest;
 
 namespace {
 
-struct Call {
-    int32_t opcode, index;
-    float opt;
-};
-std::vector<Call> gCalls;
+// (opcode, index) of every call the effect made to the host.
+std::vector<std::pair<int32_t, int32_t>> gCalls;
 
-intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float opt)
+intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float)
 {
-    gCalls.push_back({opcode, index, opt});
+    gCalls.push_back({opcode, index});
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-class EditorWiring : public ::testing::Test {
-protected:
+struct EditorWiring : ::testing::Test {
     void SetUp() override
     {
         useBundleFolder(SYLVATONE_BUNDLE_DIR);
@@ -44,19 +41,6 @@ protected:
         delete fx;
         useBundleFolder("");
     }
-    CPoint centre(int tag)
-    {
-        const CRect r = editor->controlFor(tag)->getViewSize();
-        return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-    int count(int32_t opcode, int32_t index)
-    {
-        int n = 0;
-        for (const Call& c : gCalls)
-            n += c.opcode == opcode && c.index == index;
-        return n;
-    }
-
     Sylvatone* fx = nullptr;
     ADEditor* editor = nullptr;
     CFrame* frame = nullptr;
@@ -64,42 +48,25 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorWiring, AKnobDragIsOneGestureThatMovesTheEngine)
+TEST_F(EditorWiring, AKnobDragIsOneGestureThatMovesTheEngineAndSwitchesSetTheirSteps)
 {
-    CPoint at = centre(kParamLfGain);
-    long buttons = kLButton;
-    frame->onMouseDown(at, buttons);
-    for (int step = 0; step < 10; ++step) {
-        at.y -= 5;  // 50 px up in all: +0.2
-        frame->onMouseMoved(at, buttons);
-    }
-    long released = 0;
-    frame->onMouseUp(at, released);
-
-    EXPECT_EQ(count(audioMasterBeginEdit, kParamLfGain), 1);
-    EXPECT_EQ(count(audioMasterEndEdit, kParamLfGain), 1);
-    EXPECT_EQ(count(audioMasterAutomate, kParamLfGain), 10);
-    ASSERT_FALSE(gCalls.empty());
-    EXPECT_EQ(gCalls.front().opcode, audioMasterBeginEdit);
-    EXPECT_EQ(gCalls.back().opcode, audioMasterEndEdit);
+    const CRect knob = editor->controlFor(kParamLfGain)->getViewSize();
+    const double x = (knob.left + knob.right) / 2, y = (knob.top + knob.bottom) / 2;
+    mouseDown(frame, x, y);
+    for (int step = 1; step <= 10; ++step)
+        mouseMoved(frame, x, y - 5 * step); // 50 px up in all: +0.2
+    mouseUp(frame, x, y - 50, 0);
+    // One gesture: begin, ten automated values, end, and nothing else.
+    std::vector<std::pair<int32_t, int32_t>> gesture(12, {audioMasterAutomate, kParamLfGain});
+    gesture.front().first = audioMasterBeginEdit;
+    gesture.back().first = audioMasterEndEdit;
+    EXPECT_EQ(gCalls, gesture);
     EXPECT_NEAR(fx->getParameter(kParamLfGain), 0.7f, 1e-5);
-    EXPECT_NEAR(fx->getParameterValue(kParamLfGain), 6.0f, 1e-5);  // 0.5 dB steps
-}
-
-TEST_F(EditorWiring, ButtonsAndSwitchesSetTheirParameters)
-{
-    CPoint at = centre(kParamSat);
-    long buttons = kLButton, none = 0;
-    frame->onMouseDown(at, buttons);
-    frame->onMouseUp(at, none);
-    EXPECT_EQ(fx->getParameterValue(kParamSat), 1.0f);
-    EXPECT_EQ(count(audioMasterAutomate, kParamSat), 1);
+    EXPECT_NEAR(fx->getParameterValue(kParamLfGain), 6.0f, 1e-5); // 0.5 dB steps
 
     // The right-hand end of the low-mid frequency switch is its last step.
     const CRect r = editor->controlFor(kParamLmfFreq)->getViewSize();
-    CPoint right(r.right - 2, (r.top + r.bottom) / 2);
-    frame->onMouseDown(right, buttons);
-    frame->onMouseUp(right, none);
+    click(frame, r.right - 2, (r.top + r.bottom) / 2);
     EXPECT_EQ(fx->getParameterValue(kParamLmfFreq), 900.0f);
 }
 
@@ -108,55 +75,34 @@ TEST_F(EditorWiring, HostChangesReachTheControlsAtTheNextIdle)
     std::thread automation([&] {
         fx->setParameter(kParamHfGain, 0.8f);
         fx->setParameter(kParamLf, 0.0f);
-        fx->setParameter(2, 0.3f);  // no control: only a redraw
+        fx->setParameter(2, 0.3f); // no control: only a redraw
     });
     automation.join();
-    EXPECT_EQ(editor->controlFor(kParamHfGain)->getValue(), 0.5f);  // not yet
+    EXPECT_EQ(editor->controlFor(kParamHfGain)->getValue(), 0.5f); // not yet
     editor->idle();
     EXPECT_EQ(editor->controlFor(kParamHfGain)->getValue(), 0.8f);
     EXPECT_EQ(editor->controlFor(kParamLf)->getValue(), 0.0f);
 
-    fx->setPresetNo(3);  // a program change moves every control
+    fx->setPresetNo(3); // a program change moves every control
     editor->idle();
     EXPECT_EQ(editor->controlFor(kParamHmfGain)->getValue(), fx->getParameter(kParamHmfGain));
     EXPECT_EQ(editor->controlFor(kParamLmf)->getValue(), 0.0f);
 }
 
-TEST_F(EditorWiring, TheLampLightsHoldsAndClearsOnAClick)
+TEST_F(EditorWiring, TheLampLightsFromThePeakHoldsAndClearsOnALeftClick)
 {
     std::vector<double> loud(64, 1.2), out(64);
     double* in[2] = {loud.data(), loud.data()};
     double* o[2] = {out.data(), out.data()};
     fx->processDoubleReplacing(in, o, 64);
-    fx->processDoubleReplacing(in, o, 64);  // past the latency
+    fx->processDoubleReplacing(in, o, 64); // past the latency
     auto* led = static_cast<CLED*>(frame->getViewAt(CPoint(700, 40)));
     ASSERT_NE(led, nullptr);
-    editor->idle();
-    EXPECT_EQ(led->getValue(), 1.0f);
-    editor->idle();
-    EXPECT_EQ(led->getValue(), 0.5f);
-    CPoint at(700, 40);
-    long right = kRButton, left = kLButton, none = 0;
-    frame->onMouseDown(at, right);
-    frame->onMouseUp(at, none);
-    editor->idle();
-    EXPECT_EQ(led->getValue(), 0.5f);
-    frame->onMouseDown(at, left);
-    frame->onMouseUp(at, none);
-    editor->idle();
-    EXPECT_EQ(led->getValue(), 0.0f);
+    const struct { long buttons; float shown; } steps[] = {{0, 1.0f}, {0, 0.5f}, {kRButton, 0.5f}, {kLButton, 0.0f}};
+    for (const auto& s : steps) {
+        click(frame, 700, 40, s.buttons); // no buttons: no click
+        editor->idle();
+        EXPECT_EQ(led->getValue(), s.shown) << s.buttons;
+    }
     EXPECT_EQ(fx->getOutputPeak(), 0.0);
-}
-
-TEST_F(EditorWiring, ClosingForgetsTheControlsAndReopeningBuildsThemAgain)
-{
-    editor->close();
-    EXPECT_EQ(editor->getFrame(), nullptr);
-    EXPECT_EQ(editor->controlFor(kParamLfGain), nullptr);
-    fx->setParameter(kParamLfGain, 0.9f);  // while closed: nothing to show
-    editor->idle();
-    ASSERT_TRUE(editor->open(nullptr));
-    EXPECT_EQ(editor->controlFor(kParamLfGain)->getValue(), 0.9f);
-    editor->close();
-    ASSERT_TRUE(editor->open(nullptr));
 }

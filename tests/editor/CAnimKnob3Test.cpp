@@ -12,23 +12,27 @@ using Values = std::vector<float>;
 using Edits = std::vector<std::string>;
 
 namespace {
-class KnobTest : public ::testing::Test {
-protected:
-    // A gain knob of the editor at (80, 80)-(120, 110).
-    CAnimKnob3* addKnob(float value, CBitmap* strip = nullptr)
+struct KnobTest : ::testing::Test {
+    // A gain knob of the editor at (80, 80)-(120, 110), at half way.
+    void SetUp() override
     {
-        knob = new CAnimKnob3(CRect(80, 80, 120, 110), &listener, 6, 31, 30, strip, CPoint(80, 80));
+        knob = new CAnimKnob3(CRect(80, 80, 120, 110), &listener, 6, 31, 30, nullptr, CPoint(80, 80));
         knob->rangeScale = 0.5;
         knob->setShiftZoom(2.0);
-        knob->setValue(value);
+        knob->setValue(0.5f);
         frame->addView(knob);
-        return knob;
     }
-    void drag(double dx, double dy, long buttons = kLButton)
+    // Presses at (100, 100) with the first step's buttons, moves by each
+    // step's offset from there checking the value, and releases.
+    struct Step { double dx, dy; long buttons; float value; };
+    void drag(const std::vector<Step>& steps)
     {
-        mouseDown(frame.frame, 100, 100, buttons);
-        mouseMoved(frame.frame, 100 + dx, 100 + dy, buttons);
-        mouseUp(frame.frame, 100 + dx, 100 + dy, buttons);
+        mouseDown(frame.frame, 100, 100, steps[0].buttons);
+        for (const Step& s : steps) {
+            mouseMoved(frame.frame, 100 + s.dx, 100 + s.dy, s.buttons);
+            EXPECT_NEAR(knob->getValue(), s.value, 1e-6) << "at " << s.dx << ", " << s.dy;
+        }
+        mouseUp(frame.frame, 100 + steps.back().dx, 100 + steps.back().dy);
     }
 
     RecordingEditor editor;
@@ -36,81 +40,50 @@ protected:
     FrameHolder frame{CRect(0, 0, 200, 200), &editor};
     CAnimKnob3* knob = nullptr;
 };
+const long kShiftL = kLButton | kShift;
 } // namespace
 
-TEST_F(KnobTest, TravelPastAnEndMustBeUndoneBeforeTheValueMoves)
+TEST_F(KnobTest, DragTravelRatesAndModifierChanges)
 {
-    addKnob(0.5f);
-    mouseDown(frame.frame, 100, 100);
-    for (double y : {-25., -75., -25.}) { // 125 px up, 50 more, 50 back
-        mouseMoved(frame.frame, 100, y);
-        EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
-    }
-    mouseMoved(frame.frame, 100, 25);
-    mouseUp(frame.frame, 100, 25);
-    EXPECT_NEAR(knob->getValue(), 0.8f, 1e-6);
+    // 125 px up reaches the top; 50 more, then 50 back, change nothing.
+    drag({{0, -125, kLButton, 1.f}, {0, -175, kLButton, 1.f}, {0, -125, kLButton, 1.f}, {0, -75, kLButton, 0.8f}});
     ASSERT_EQ(listener.values.size(), 2u); // only moves that changed it
     EXPECT_NEAR(listener.values[1], 0.8f, 1e-6);
     EXPECT_EQ(editor.edits, (Edits{"begin 6", "end 6"}));
+
+    // Shift's first move still goes at the old rate, and so does the first
+    // move after it is released; Alt keeps the rate.
+    knob->setValue(0.5f);
+    drag({{0, -50, kLButton, 0.7f}, {0, -51, kShiftL, 0.704f}, {0, -100, kShiftL, 0.802f},
+          {0, -100, kShiftL, 0.802f}, {0, -125, kLButton, 0.852f}, {0, -130, kLButton | kAlt, 0.872f},
+          {0, -135, kLButton, 0.892f}});
+    EXPECT_EQ(editor.edits.size(), 4u);
 
     // A press before the previous release still leaves every begin paired.
     mouseDown(frame.frame, 100, 100);
     mouseDown(frame.frame, 100, 100);
     mouseUp(frame.frame, 100, 100);
-    EXPECT_EQ(editor.edits, (Edits{"begin 6", "end 6", "begin 6", "end 6", "begin 6", "end 6"}));
-}
+    EXPECT_EQ(editor.edits, (Edits{"begin 6", "end 6", "begin 6", "end 6", "begin 6", "end 6", "begin 6", "end 6"}));
 
-TEST_F(KnobTest, RatesFollowDirectionShiftAndSettings)
-{
-    const struct {
-        double rangeScale, shiftZoom;
-        long modifiers;
-        float start;
-        double dx, dy;
-        float expected;
-    } cases[] = {
-        {0.5, 2, 0, 0.2f, 100, 0, 0.4f},      {0.5, 2, kShift, 0.2f, 100, 0, 0.3f},
-        {0.5, 1, kShift, 0.2f, 100, 0, 0.4f}, {0.5, 2, 0, 0.5f, -30, 10, 0.4f},
-        {1, 5, 0, 0.2f, 100, 0, 0.3f},        {1, 5, kShift, 0.2f, 100, 0, 0.22f},
+    // Rates follow the direction, Shift and the settings.
+    const struct { double rangeScale, shiftZoom; float start; Step step; } cases[] = {
+        {0.5, 2, 0.2f, {100, 0, kLButton, 0.4f}}, {0.5, 2, 0.2f, {100, 0, kShiftL, 0.3f}},
+        {0.5, 1, 0.2f, {100, 0, kShiftL, 0.4f}},  {0.5, 2, 0.5f, {-30, 10, kLButton, 0.4f}},
+        {1, 5, 0.2f, {100, 0, kLButton, 0.3f}},   {1, 5, 0.2f, {100, 0, kShiftL, 0.22f}},
     };
-    addKnob(0.f);
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rangeScale << " " << c.shiftZoom);
         knob->rangeScale = c.rangeScale;
         knob->setShiftZoom(c.shiftZoom);
         knob->setValue(c.start);
-        drag(c.dx, c.dy, kLButton | c.modifiers);
-        EXPECT_NEAR(knob->getValue(), c.expected, 1e-6) << c.rangeScale << " " << c.shiftZoom;
+        drag({c.step});
     }
 }
 
-TEST_F(KnobTest, ModifierChangesMidDragNeverJump)
+TEST_F(KnobTest, CtrlOrDoubleClickResetsWithoutADragAndTheWheelTurnsIt)
 {
-    addKnob(0.5f);
-    const long shift = kLButton | kShift;
-    // y, buttons, value: Shift's first move still goes at the old rate, and
-    // so does the first move after it is released; Alt keeps the rate.
-    const struct {
-        double y;
-        long buttons;
-        float value;
-    } steps[] = {{50, kLButton, 0.7f},     {49, shift, 0.704f},
-                 {0, shift, 0.802f},       {0, shift, 0.802f},
-                 {-25, kLButton, 0.852f},  {-30, kLButton | kAlt, 0.872f},
-                 {-35, kLButton, 0.892f}};
-    mouseDown(frame.frame, 100, 100);
-    for (const auto& s : steps) {
-        mouseMoved(frame.frame, 100, s.y, s.buttons);
-        EXPECT_NEAR(knob->getValue(), s.value, 1e-5) << "at y " << s.y;
-    }
-    mouseUp(frame.frame, 100, -35);
-    EXPECT_EQ(editor.edits, (Edits{"begin 6", "end 6"}));
-}
-
-TEST_F(KnobTest, CtrlOrDoubleClickResetsWithoutADrag)
-{
-    addKnob(0.3f);
-    EXPECT_EQ(mouseDown(frame.frame, 100, 100, kLButton | kControl),
-              kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    knob->setValue(0.3f);
+    EXPECT_EQ(mouseDown(frame.frame, 100, 100, kLButton | kControl), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
     mouseMoved(frame.frame, 100, 90); // no drag follows
     EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
     mouseDown(frame.frame, 100, 100, kLButton | kDoubleClick); // already there: no news
@@ -118,37 +91,22 @@ TEST_F(KnobTest, CtrlOrDoubleClickResetsWithoutADrag)
     EXPECT_EQ(editor.edits, (Edits{"begin 6", "end 6", "begin 6", "end 6"}));
 
     // After a finished drag, a press from elsewhere dragged across it does nothing.
-    drag(0, -10);
-    const float after = knob->getValue();
+    drag({{0, -10, kLButton, 0.54f}});
     EXPECT_EQ(mouseMoved(frame.frame, 100, 90), kMouseEventNotHandled);
-    EXPECT_FLOAT_EQ(knob->getValue(), after);
-
     EXPECT_EQ(mouseDown(frame.frame, 100, 100, kRButton | kControl), kMouseEventNotHandled);
-    knob->setListener(nullptr);
-    EXPECT_EQ(mouseDown(frame.frame, 100, 100), kMouseEventNotHandled);
-    EXPECT_FLOAT_EQ(knob->getValue(), after);
-    EXPECT_EQ(editor.edits.size(), 6u);
-}
-
-TEST_F(KnobTest, WheelStepsAreClampedAndOnlyChangesReported)
-{
-    addKnob(0.5f);
-    const CPoint at(100, 100);
-    frame->onWheel(at, 3.f, 0);
-    EXPECT_NEAR(knob->getValue(), 0.53f, 1e-6);
-    frame->onWheel(at, -3.f, kShift);
-    EXPECT_NEAR(knob->getValue(), 0.527f, 1e-6);
-    knob->setValue(0.995f);
-    EXPECT_TRUE(frame->onWheel(at, 1.f, 0));
-    EXPECT_TRUE(frame->onWheel(at, 1.f, 0)); // already at the top: silent
-    EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
-    EXPECT_EQ(listener.values.size(), 3u);
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.54f);
     EXPECT_EQ(editor.edits.size(), 6u);
 
-    knob->setListener(nullptr); // still turns, telling no one
-    frame->onWheel(at, -1.f, 0);
-    EXPECT_NEAR(knob->getValue(), 0.99f, 1e-6);
-    EXPECT_EQ(editor.edits.size(), 6u);
+    // The wheel: a hundredth per step, a thousandth with Shift, clamped; only
+    // changes are reported, each as a gesture.
+    const struct { float distance; long buttons; float value; } steps[] = {
+        {3.f, 0, 0.57f}, {-3.f, kShift, 0.567f}, {50.f, 0, 1.f}, {1.f, 0, 1.f}};
+    for (const auto& s : steps) {
+        EXPECT_TRUE(frame->onWheel(CPoint(100, 100), s.distance, s.buttons));
+        EXPECT_NEAR(knob->getValue(), s.value, 1e-6) << s.distance;
+    }
+    EXPECT_EQ(listener.values.size(), 5u); // already at the top: silent
+    EXPECT_EQ(editor.edits.size(), 12u);
 }
 
 TEST_F(KnobTest, ShowsTheFrameForItsValue)
@@ -156,13 +114,13 @@ TEST_F(KnobTest, ShowsTheFrameForItsValue)
     ResourceFolder folder;
     std::vector<uint32_t> colours;
     for (int i = 0; i < 31; ++i)
-        colours.push_back(rgb(static_cast<uint8_t>(i * 8), 100, 0));
+        colours.push_back(rgb(uint8_t(i * 8), 100, 0));
     folder.writeStrip(11562, 40, 30, colours);
     auto* strip = new CBitmap(CResourceDescription(11562));
-    addKnob(0.f, strip);
+    knob->setBackground(strip);
     strip->forget();
     // 0.35f * 30 is just under 10.5 exactly but 10.5 in float: frame 11.
-    const std::pair<float, int> cases[] = {{0.f, 0},   {1.f, 30},    {0.5f, 15}, {1e-6f, 0},
+    const std::pair<float, int> cases[] = {{0.f, 0},   {1.f, 30},   {0.5f, 15}, {1e-6f, 0},
                                            {0.02f, 1}, {0.35f, 11}, {1.5f, 30}, {NAN, 0}};
     for (const auto& [value, index] : cases) {
         knob->setValue(value);

@@ -2,7 +2,9 @@
 // audio through the host's processing entries.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 #include "engine/Sylvatone.h"
@@ -11,8 +13,7 @@ struct Stereo {
     std::vector<double> left, right;
 };
 
-class EngineHarness {
-public:
+struct EngineHarness {
     explicit EngineHarness(double rate = 44100.0)
     {
         fx.setSampleRate(static_cast<float>(rate));
@@ -30,48 +31,33 @@ public:
         fx.resume();
     }
 
-    // Runs the signal through the 64-bit stereo entry in blocks of block.
-    Stereo runDouble(const std::vector<double>& l, const std::vector<double>& r, int block = 512)
+    // Runs the signal through the float or double stereo entry in blocks.
+    template <typename T>
+    Stereo run(const std::vector<T>& l, const std::vector<T>& r, int block = 512)
     {
-        Stereo out{std::vector<double>(l.size()), std::vector<double>(r.size())};
+        std::vector<T> ol(l.size()), orr(r.size());
         for (size_t at = 0; at < l.size(); at += static_cast<size_t>(block)) {
-            int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(block), l.size() - at));
-            double* in[2] = {const_cast<double*>(l.data() + at), const_cast<double*>(r.data() + at)};
-            double* o[2] = {out.left.data() + at, out.right.data() + at};
-            fx.processDoubleReplacing(in, o, n);
+            const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(block), l.size() - at));
+            T* in[2] = {const_cast<T*>(&l[at]), const_cast<T*>(&r[at])};
+            T* out[2] = {&ol[at], &orr[at]};
+            if constexpr (std::is_same_v<T, float>)
+                fx.processReplacing(in, out, n);
+            else
+                fx.processDoubleReplacing(in, out, n);
         }
-        return out;
-    }
-
-    Stereo runFloat(const std::vector<float>& l, const std::vector<float>& r, int block = 512)
-    {
-        std::vector<float> ol(l.size()), orr(r.size());
-        for (size_t at = 0; at < l.size(); at += static_cast<size_t>(block)) {
-            int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(block), l.size() - at));
-            float* in[2] = {const_cast<float*>(l.data() + at), const_cast<float*>(r.data() + at)};
-            float* o[2] = {ol.data() + at, orr.data() + at};
-            fx.processReplacing(in, o, n);
-        }
-        return {std::vector<double>(ol.begin(), ol.end()), std::vector<double>(orr.begin(), orr.end())};
-    }
-
-    std::vector<double> impulse(size_t length, size_t at = 0)
-    {
-        std::vector<double> x(length, 0.0);
-        x[at] = 1.0;
-        return x;
-    }
-
-    static std::vector<double> sine(size_t length, double freq, double rate, double amp = 1.0)
-    {
-        std::vector<double> x(length);
-        for (size_t i = 0; i < length; ++i)
-            x[i] = amp * std::sin(2.0 * M_PI * freq * static_cast<double>(i) / rate);
-        return x;
+        return {{ol.begin(), ol.end()}, {orr.begin(), orr.end()}};
     }
 
     Sylvatone fx{nullptr};
 };
+
+inline std::vector<double> sine(size_t length, double freq, double rate = 44100.0, double amp = 1.0)
+{
+    std::vector<double> x(length);
+    for (size_t i = 0; i < length; ++i)
+        x[i] = amp * std::sin(2.0 * M_PI * freq * static_cast<double>(i) / rate);
+    return x;
+}
 
 inline double peakAbs(const std::vector<double>& x, size_t from = 0, size_t to = SIZE_MAX)
 {
@@ -79,13 +65,4 @@ inline double peakAbs(const std::vector<double>& x, size_t from = 0, size_t to =
     for (size_t i = from; i < std::min(to, x.size()); ++i)
         p = std::max(p, std::fabs(x[i]));
     return p;
-}
-
-inline size_t argPeak(const std::vector<double>& x)
-{
-    size_t at = 0;
-    for (size_t i = 1; i < x.size(); ++i)
-        if (std::fabs(x[i]) > std::fabs(x[at]))
-            at = i;
-    return at;
 }

@@ -1,10 +1,9 @@
-#include "engine/Filter.h"
+#include "EngineHarness.h"  // Filter, and the test signals
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -17,10 +16,6 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 // A filter that is on and settled at the given response (jump mode on).
 Filter makeFilter(int type, double f, double q, double g, double fs = 44100.0) {
     Filter flt(fs, type, f, q, g);
-    flt.setSampleRate(fs);
-    flt.setFreq(f);
-    flt.setQ(q);
-    flt.setGain(g);
     flt.setStatus(1);
     return flt;
 }
@@ -29,12 +24,6 @@ Filter makeFilter(int type, double f, double q, double g, double fs = 44100.0) {
 void run(Filter& flt, std::vector<double>& v, int block = 32) {
     for (size_t i = 0; i < v.size(); i += block)
         flt.processFrame(&v[i], static_cast<int>(std::min<size_t>(block, v.size() - i)));
-}
-
-std::vector<double> sine(double f, size_t n) {
-    std::vector<double> v(n);
-    for (size_t i = 0; i < n; ++i) v[i] = std::sin(2 * kPi * f * i / 44100);
-    return v;
 }
 
 bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
@@ -84,28 +73,13 @@ TEST(FilterResponse, DestinationCoefficientsFollowCookbook) {
     EXPECT_TRUE(flat.b0 == 1.0 && flat.b1 == flat.a1 && flat.b2 == flat.a2);
 }
 
-TEST(FilterResponse, MeasuredMagnitudeMatchesTransferFunction) {
-    for (int type : {1, 3, 4, 7}) {
-        Filter flt = makeFilter(type, 800, 0.7, 9.0);
-        const auto c = flt.getDestination();
-        std::vector<double> h(1 << 15, 0.0);
-        h[0] = 1.0;
-        run(flt, h);
-        for (double hz : {0.0, 50.0, 800.0, 6000.0, 22050.0}) {
-            const double w = 2 * kPi * hz / 44100;
-            std::complex<double> dft;
-            for (size_t n = 0; n < h.size(); ++n) dft += h[n] * std::polar(1.0, -w * n);
-            const std::complex<double> z1 = std::polar(1.0, -w), z2 = z1 * z1;
-            const double want = std::abs((c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2));
-            EXPECT_NEAR(std::abs(dft), want, 1e-6) << type << " at " << hz << " Hz";
-        }
-    }
-}
-
+// Settled, the filter is the plain difference equation with the flush of
+// tiny values, bit for bit, however the buffer is split. (Splitting during
+// glides: ProcessingTest, through the engine.)
 TEST(FilterProcess, SteadyOutputEqualsPlainDifferenceEquationBitForBit) {
     Filter flt = makeFilter(Filter::kHighShelf, 4000, 0.8, -7.5);
     const auto c = flt.getDestination();
-    std::vector<double> in = sine(3100, 500), want(in.size());
+    std::vector<double> in = sine(500, 3100), want(in.size());
     for (size_t i = 0; i < 40; ++i) in[i] *= 1e-33;  // small enough for the flush to act
     double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
     for (size_t i = 0; i < in.size(); ++i) {
@@ -118,64 +92,11 @@ TEST(FilterProcess, SteadyOutputEqualsPlainDifferenceEquationBitForBit) {
     EXPECT_TRUE(sameBits(in, want));
 }
 
-TEST(FilterProcess, GlideOutputIndependentOfBlockSplit) {
-    Filter a = makeFilter(Filter::kLowShelf, 200, 0.5, 3.0);
-    a.suspend(false);
-    a.setGain(-9.0);
-    Filter b = a;
-    std::vector<double> va = sine(150, 3000), vb = va;
-    run(a, va, 32);
-    const int splits[] = {1, 0, 15, 16, 17, 31, 32, 7, 2204, 3};
-    for (size_t pos = 0, k = 0; pos < vb.size(); pos += splits[k++ % 10])
-        b.processFrame(&vb[pos], std::min<int>(splits[k % 10], static_cast<int>(vb.size() - pos)));
-    EXPECT_TRUE(sameBits(va, vb));
-}
-
-TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
-    for (bool gliding : {false, true}) {
-        Filter flt = makeFilter(Filter::kHighPass, 12000, 0.3, 0.0);  // real poles and zeros
-        flt.suspend(!gliding);
-        flt.setFreq(15000);
-        std::vector<double> v(2205, 0.0);
-        v[0] = 1.0;
-        run(flt, v);
-        for (double y : v) ASSERT_TRUE(y == 0.0 || std::fabs(y) >= std::numeric_limits<double>::min());
-        EXPECT_LT(std::fabs(v.back()), 1e-40);
-        expectClose(flt.getActive(), flt.getDestination(), 1e-9);
-    }
-}
-
-TEST(FilterGlide, SetterGlidesWithoutStepWhereJumpSteps) {
-    // A high-pass moved from 20 Hz to 5 kHz under a 100 Hz sine: a jump drops
-    // the output within a few samples; a glide keeps every sample-to-sample
-    // move near the sine's own largest one.
-    const double bound = 1.2 * 2 * std::sin(kPi * 100 / 44100);
-    for (bool jump : {false, true}) {
-        std::vector<double> v = sine(100, 8820 + 2205);
-        Filter flt = makeFilter(Filter::kHighPass, 20, 0.7, 0.0);
-        flt.suspend(jump);
-        for (size_t i = 0; i < v.size(); i += 21) {
-            if (i == 8820) {
-                flt.setFreq(5000);
-                EXPECT_EQ(flt.rampRemaining(), jump ? 0u : 2205u);
-            }
-            flt.processFrame(&v[i], 21);
-        }
-        EXPECT_EQ(flt.rampRemaining(), 0u);
-        double step = 0.0;
-        for (size_t i = 1; i < v.size(); ++i) step = std::max(step, std::fabs(v[i] - v[i - 1]));
-        EXPECT_TRUE(jump ? step > 5 * bound : step < bound) << step;
-        double one = 0.0;
-        flt.processFrame(&one, 1);
-        EXPECT_EQ(coeffs(flt.getActive()), coeffs(flt.getDestination()));
-    }
-}
-
 TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     Filter flt = makeFilter(Filter::kPeaking, 500, 1.0, 0.0);
     flt.suspend(false);
     flt.setGain(12.0);
-    std::vector<double> v = sine(440, 1000);
+    std::vector<double> v = sine(1000, 440);
     run(flt, v);
     const auto before = flt.getActive();
     flt.setFreq(4000);
@@ -186,7 +107,7 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     EXPECT_GT(std::fabs(flt.getDestination().a1 - before.a1), 0.1);
 
     // The moving zeros, poles and gain land on the destination response.
-    std::vector<double> w = sine(440, flt.rampLength() - 1);
+    std::vector<double> w = sine(flt.rampLength() - 1, 440);
     run(flt, w);
     EXPECT_EQ(flt.rampRemaining(), 0u);
     expectClose(flt.getActive(), flt.getDestination(), 1e-9);
@@ -207,23 +128,18 @@ TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     std::vector<double> v = sine(1000, 1000);
     run(flt, v);
     flt.setStatus(0);
-    EXPECT_EQ(flt.rampRemaining(), 2205u);
-    EXPECT_EQ(coeffs(flt.getDestination()), (std::vector<double>{1, 0, 0, 0, 0}));
 
-    // Setting the same status mid-glide changes nothing.
-    std::vector<double> a = sine(1000, 1000), b = a;
+    // Setting the same status mid-glide changes nothing; the glide ends on a
+    // wire, and then the buffer is passed untouched.
+    std::vector<double> a = sine(2000, 1000), b = a;
     run(flt, v);
     Filter twin = flt;
     flt.setStatus(0);
-    EXPECT_EQ(flt.rampRemaining(), 1205u);
     run(flt, a);
     run(twin, b);
     EXPECT_TRUE(sameBits(a, b));
-    EXPECT_EQ(flt.rampRemaining(), 205u);
-    std::vector<double> w = sine(1000, 205), in = w;
-    run(flt, w);
     expectClose(flt.getActive(), flt.getDestination(), 1e-9);
-    EXPECT_NEAR(w.back(), in.back(), 1e-6);
+    EXPECT_NEAR(a.back(), sine(2000, 1000).back(), 1e-6);
 
     std::vector<double> untouched = {1e-40, -0.5, kNaN}, copy = untouched;
     flt.processFrame(untouched.data(), 3);
@@ -237,31 +153,28 @@ TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     EXPECT_EQ(zeros, std::vector<double>(64, 0.0));
 }
 
+// Frequencies stay below Nyquist; a rate out of range is taken as 44100.
 TEST(FilterSetters, ClampsAndRates) {
     Filter flt(44100.0, Filter::kPeaking, 1000.0, 1.0, 0.0);
     flt.setFreq(30000);
-    EXPECT_DOUBLE_EQ(flt.getFreq(), 22005.9);
-    flt.setFreq(-5);
-    flt.setQ(1e9);
-    flt.setGain(-5000);
     flt.setGain(kNaN);  // ignored
-    EXPECT_TRUE(flt.getFreq() == 0.001 && flt.getQ() == 1000.0 && flt.getGain() == -1000.0);
-    flt.setSampleRate(88200);
-    EXPECT_EQ(flt.rampLength(), 4410u);
+    EXPECT_TRUE(flt.getFreq() == 0.499 * 44100 && flt.getGain() == 0.0);
     flt.setSampleRate(10000);
     EXPECT_TRUE(flt.getSampleRate() == 44100.0 && flt.rampLength() == 2205u);
 }
 
-TEST(FilterRobustness, NonFiniteInputDoesNotPoisonLaterBlocks) {
-    for (bool gliding : {false, true})
-        for (double bad : {kNaN, std::numeric_limits<double>::infinity()}) {
-            Filter flt = makeFilter(Filter::kLowShelf, 120, 0.4, -6.0);
-            flt.suspend(!gliding);
-            flt.setGain(4.0);
-            std::vector<double> v = sine(100, 32), w = sine(100, 640);
-            v[5] = bad;
-            flt.processFrame(v.data(), 32);
-            run(flt, w);
-            for (double y : w) ASSERT_TRUE(std::isfinite(y));
-        }
+// Steady or gliding, ringing dies out to zero without passing through
+// subnormals. (Recovery from NaN and infinity: ProcessingTest.)
+TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
+    for (bool gliding : {false, true}) {
+        Filter flt = makeFilter(Filter::kHighPass, 12000, 0.3, 0.0);  // real poles and zeros
+        flt.suspend(!gliding);
+        flt.setFreq(15000);
+        std::vector<double> v(2205, 0.0);
+        v[0] = 1.0;
+        run(flt, v);
+        for (double y : v) ASSERT_TRUE(y == 0.0 || std::fabs(y) >= std::numeric_limits<double>::min());
+        EXPECT_LT(std::fabs(v.back()), 1e-40);
+        expectClose(flt.getActive(), flt.getDestination(), 1e-9);
+    }
 }

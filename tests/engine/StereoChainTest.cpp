@@ -42,24 +42,42 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
     }
 }
 
+// Both channels with every filter on, settled, then gliding on changes.
 struct Pair {
     EqChannel left, right;
     std::vector<EqChannel*> both() { return {&left, &right}; }
+    explicit Pair(double rate)
+    {
+        for (EqChannel* ch : both())
+            for (int i = 0; i < EqChannel::kFilterCount; ++i) {
+                Filter& f = *ch->all(i);
+                f.setSampleRate(rate);
+                f.setType(i == 0 ? 1 : 4);
+                f.setFreq(100.0 * (i + 1));
+                f.setQ(0.7);
+                f.setGain(i % 2 ? 4.0 : -3.0);
+                f.setStatus(1);
+                f.suspend(false);
+            }
+    }
 };
 
-void setUp(Pair& p, double rate)
+// One block through the packed chain and the plain one: the same output and
+// the same filter states after.
+void runBoth(Pair& packed, Pair& plainPair, std::vector<double> l, std::vector<double> r, bool bands, double gain)
 {
-    for (EqChannel* ch : p.both())
-        for (int i = 0; i < EqChannel::kFilterCount; ++i) {
-            Filter& f = *ch->all(i);
-            f.setSampleRate(rate);
-            f.setType(i == 0 ? 1 : 4);
-            f.setFreq(100.0 * (i + 1));
-            f.setQ(0.7);
-            f.setGain(i % 2 ? 4.0 : -3.0);
-            f.setStatus(1);
-            f.suspend(false);
-        }
+    const int n = static_cast<int>(l.size());
+    std::vector<double> ql = l, qr = r;
+    ASSERT_TRUE(StereoChain::process(packed.left, packed.right, l.data(), r.data(), n, bands, gain));
+    plain(plainPair.left, ql.data(), n, bands, gain);
+    plain(plainPair.right, qr.data(), n, bands, gain);
+    ASSERT_EQ(l, ql);
+    ASSERT_EQ(r, qr);
+    for (int f = 0; f < EqChannel::kFilterCount; ++f) {
+        ASSERT_EQ(packed.left.all(f)->rampRemaining(), plainPair.left.all(f)->rampRemaining());
+        Filter::Coefficients a = packed.right.all(f)->getActive(), b = plainPair.right.all(f)->getActive();
+        ASSERT_TRUE(a.b0 == b.b0 && a.a2 == b.a2);
+    }
 }
 
 }  // namespace
@@ -70,86 +88,56 @@ TEST(StereoChain, EqualsThePlainChainBitForBit)
     std::normal_distribution<double> noise(0.0, 0.3);
     std::uniform_int_distribution<int> lengthPick(0, 6);
     const int lengths[] = {0, 1, 15, 16, 17, 31, 32};
-
-    Pair packed, reference;
-    setUp(packed, 88200.0);
-    setUp(reference, 88200.0);
-    int packedBlocks = 0;
+    Pair packed(88200.0), reference(88200.0);
     for (int block = 0; block < 6000; ++block) {
         // Bursts of changes, then long quiet stretches in which every glide
         // ends and the chain runs steady; silent stretches let the history
         // decay to the smallest values.
-        const bool changing = (block / 500) % 2 == 0;
-        const bool silent = (block / 250) % 4 == 3;
+        const bool changing = (block / 500) % 2 == 0, silent = (block / 250) % 4 == 3;
         if (changing && block % 7 == 0) {
             std::mt19937 fork = rng;  // the same change on both pairs
             randomChange(rng, packed.both());
             randomChange(fork, reference.both());
         }
         const int n = lengths[lengthPick(rng)];
-        const bool bands = block % 11 != 0;
-        const double gain = 1.0 + 0.01 * (block % 5);
         std::vector<double> l(n), r(n);
         for (int i = 0; i < n; ++i) {
             l[i] = silent ? 0.0 : noise(rng);
             r[i] = silent ? 0.0 : noise(rng);
         }
-        std::vector<double> pl = l, pr = r, ql = l, qr = r;
-        ASSERT_TRUE(StereoChain::process(packed.left, packed.right, pl.data(), pr.data(), n, bands, gain));
-        ++packedBlocks;
-        plain(reference.left, ql.data(), n, bands, gain);
-        plain(reference.right, qr.data(), n, bands, gain);
-        ASSERT_EQ(pl, ql) << "block " << block;
-        ASSERT_EQ(pr, qr) << "block " << block;
-        for (int f = 0; f < EqChannel::kFilterCount; ++f) {
-            ASSERT_EQ(packed.left.all(f)->rampRemaining(), reference.left.all(f)->rampRemaining());
-            Filter::Coefficients a = packed.right.all(f)->getActive();
-            Filter::Coefficients b = reference.right.all(f)->getActive();
-            ASSERT_EQ(a.b0, b.b0);
-            ASSERT_EQ(a.a2, b.a2);
-        }
+        ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, block % 11 != 0, 1.0 + 0.01 * (block % 5)))
+            << "block " << block;
     }
-    EXPECT_EQ(packedBlocks, 6000);
 }
 
 TEST(StereoChain, DifferentSidesInStepStillAgree)
 {
-    // Left and right with different responses but gliding in step.
-    Pair packed, reference;
-    setUp(packed, 96000.0);
-    setUp(reference, 96000.0);
-    // Every filter gliding at once, then one alone, then all steady.
+    // Left and right with different responses, every filter gliding at once,
+    // then one alone; a steady tone, then silence long enough for the history
+    // to decay to where the flush of tiny values decides the output.
+    Pair packed(96000.0), reference(96000.0);
     for (Pair* p : {&packed, &reference})
         for (EqChannel* ch : p->both())
             for (int f = 0; f < EqChannel::kFilterCount; ++f)
                 ch->all(f)->setGain(ch == &p->left ? 5.0 - f : f - 5.0);
     std::vector<double> l(32), r(32);
-    // A glide, a steady tone, then silence long enough for the history to
-    // decay to where the flush of tiny values decides the output.
     for (int block = 0; block < 4000; ++block) {
         if (block == 100)
             for (Pair* p : {&packed, &reference}) {
                 p->right.hfMain.setGain(-9.0);
                 p->left.hfMain.setGain(6.0);
             }
-        const bool tone = block < 300;
         for (int i = 0; i < 32; ++i) {
-            l[i] = tone ? std::sin(0.1 * (block * 32 + i)) : 0.0;
-            r[i] = tone ? std::cos(0.07 * (block * 32 + i)) : 0.0;
+            l[i] = block < 300 ? std::sin(0.1 * (block * 32 + i)) : 0.0;
+            r[i] = block < 300 ? std::cos(0.07 * (block * 32 + i)) : 0.0;
         }
-        std::vector<double> pl = l, pr = r, ql = l, qr = r;
-        ASSERT_TRUE(StereoChain::process(packed.left, packed.right, pl.data(), pr.data(), 32, true, 0.9));
-        plain(reference.left, ql.data(), 32, true, 0.9);
-        plain(reference.right, qr.data(), 32, true, 0.9);
-        ASSERT_EQ(pl, ql) << block;
-        ASSERT_EQ(pr, qr) << block;
+        ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, true, 0.9)) << block;
     }
 }
 
 TEST(StereoChain, RefusesChainsOutOfStepAndTouchesNothing)
 {
-    Pair p;
-    setUp(p, 88200.0);
+    Pair p(88200.0);
     p.left.lmfComp.setGain(2.0);  // glides on the left only
     std::vector<double> l(16, 0.5), r(16, 0.25);
     EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));

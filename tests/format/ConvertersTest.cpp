@@ -22,7 +22,7 @@ std::string number(float value, int digits)
     return text;
 }
 
-TEST(Float2String2, RoundsPadsAndLimits)
+TEST(Float2String2, RoundsPadsAndLimitsElseMatchesPrintf)
 {
     const struct { float value; int digits; const char* text; } cases[] = {
         // Half away from zero with 0.49999 as the threshold (22.05f is 22.0499992).
@@ -43,10 +43,8 @@ TEST(Float2String2, RoundsPadsAndLimits)
     };
     for (const auto& c : cases)
         EXPECT_EQ(number(c.value, c.digits), c.text) << c.value << " digits " << c.digits;
-}
 
-TEST(Float2String2, MatchesPrintfWhereNoRoundingIsNeeded)
-{
+    // Where no rounding is needed, the text is printf's.
     char want[32];
     for (int i = -999999; i <= 9999999; i += 97) {
         // Seven-character integers fill the places and keep their point.

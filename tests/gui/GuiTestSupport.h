@@ -1,11 +1,13 @@
-// Helpers for driving frames without a window: probe views that record what
-// reaches them, a recording editor and listener, a scratch resource folder
+// Helpers for driving frames without a window: a probe view that records
+// what reaches it, a recording editor and listener, a scratch resource folder
 // with generated PNGs, and pixel access to an off-screen frame.
 #pragma once
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -19,102 +21,64 @@
 
 namespace guitest {
 
-// Records every event that reaches it as a short string; answers mouse-down
-// with downResult. Counts draws and its own destruction.
-class ProbeView : public CView {
-public:
-    explicit ProbeView(const CRect& r, int* destroyed = nullptr) : CView(r), destroyed(destroyed) {}
-    ~ProbeView() override
+// cairo and fontconfig keep process-wide font caches until exit. Emptying
+// them after the last test leaves the leak checker only what the code under
+// test failed to release.
+struct FontCaches : ::testing::Environment {
+    void TearDown() override
     {
-        if (destroyed)
-            ++*destroyed;
+        cairo_debug_reset_static_data();
+        FcFini();
     }
+};
+inline const auto* const fontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
-    void draw(CDrawContext* context) override
-    {
-        ++draws;
-        CView::draw(context);
-    }
+// Records every event that reaches it as a short string, with the buttons of
+// each mouse-down, and answers mouse-down with downResult.
+struct ProbeView : CView {
+    using CView::CView;
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override
     {
         downButtons.push_back(buttons);
-        return note("down", where, buttons, downResult);
+        return note("down", where, downResult);
     }
-    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override
-    {
-        return note("moved", where, buttons, movedResult);
-    }
-    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override
-    {
-        return note("up", where, buttons, kMouseEventHandled);
-    }
-    CMouseEventResult onMouseEntered(CPoint& where, const long& buttons) override
-    {
-        return note("entered", where, buttons, kMouseEventHandled);
-    }
-    CMouseEventResult onMouseExited(CPoint& where, const long& buttons) override
-    {
-        return note("exited", where, buttons, kMouseEventHandled);
-    }
-    bool onWheel(const CPoint& where, const float&, const long& buttons) override
-    {
-        CPoint p = where;
-        note("wheel", p, buttons, kMouseEventHandled);
-        return true;
-    }
-    long onKeyDown(VstKeyCode&) override
-    {
-        events.push_back("key");
-        return 1;
-    }
+    CMouseEventResult onMouseMoved(CPoint& where, const long&) override { return note("moved", where); }
+    CMouseEventResult onMouseUp(CPoint& where, const long&) override { return note("up", where); }
+    CMouseEventResult onMouseEntered(CPoint& where, const long&) override { return note("entered", where); }
+    CMouseEventResult onMouseExited(CPoint& where, const long&) override { return note("exited", where); }
+    bool onWheel(const CPoint& where, const float&, const long&) override { return note("wheel", where); }
+    long onKeyDown(VstKeyCode&) override { return note("key", lastWhere); }
 
     std::vector<std::string> events;
     std::vector<long> downButtons;
     CPoint lastWhere;
-    long lastButtons = 0;
-    int draws = 0;
     CMouseEventResult downResult = kMouseEventHandled;
-    CMouseEventResult movedResult = kMouseEventHandled;
 
-private:
-    CMouseEventResult note(const char* what, CPoint& where, long buttons, CMouseEventResult r)
+    // Records what happened and answers r: kMouseEventHandled by default,
+    // which also reads as true for the wheel and as 1 (handled) for a key.
+    CMouseEventResult note(const char* what, CPoint where, CMouseEventResult r = kMouseEventHandled)
     {
         events.push_back(what);
         lastWhere = where;
-        lastButtons = buttons;
         return r;
     }
-    int* destroyed;
 };
 
-class RecordingEditor : public VSTGUIEditorInterface {
-public:
+struct RecordingEditor : VSTGUIEditorInterface {
     void beginEdit(long index) override { edits.push_back("begin " + std::to_string(index)); }
     void endEdit(long index) override { edits.push_back("end " + std::to_string(index)); }
-    int32_t getKnobMode() const override { return knobMode; }
-
     std::vector<std::string> edits;
-    int32_t knobMode = 0;
 };
 
-class RecordingListener : public CControlListener {
-public:
-    void valueChanged(CControl* control) override
-    {
-        values.push_back(control->getValue());
-        tags.push_back(control->getTag());
-    }
+struct RecordingListener : CControlListener {
+    void valueChanged(CControl* control) override { values.push_back(control->getValue()); }
     std::vector<float> values;
-    std::vector<long> tags;
 };
 
 // Owns a frame for one test and closes it at the end, failed or not.
 struct FrameHolder {
-    explicit FrameHolder(const CRect& r, VSTGUIEditorInterface* editor = nullptr,
-                         void* systemWindow = nullptr)
-        : frame(new CFrame(r, systemWindow, editor))
-    {
-    }
+    explicit FrameHolder(const CRect& r, VSTGUIEditorInterface* editor = nullptr, void* window = nullptr)
+        : frame(new CFrame(r, window, editor)) {}
     ~FrameHolder()
     {
         if (frame)
@@ -124,61 +88,37 @@ struct FrameHolder {
     CFrame* frame;
 };
 
-inline CMouseEventResult mouseDown(CFrame* f, double x, double y, long buttons = kLButton)
+// One mouse event at (x, y) sent to a frame.
+using MouseHandler = CMouseEventResult (CFrame::*)(CPoint&, const long&);
+inline CMouseEventResult mouse(MouseHandler handler, CFrame* f, double x, double y, long buttons)
 {
     CPoint p(x, y);
-    return f->onMouseDown(p, buttons);
+    return (f->*handler)(p, buttons);
 }
-
-inline CMouseEventResult mouseMoved(CFrame* f, double x, double y, long buttons = kLButton)
-{
-    CPoint p(x, y);
-    return f->onMouseMoved(p, buttons);
-}
-
-inline CMouseEventResult mouseUp(CFrame* f, double x, double y, long buttons = kLButton)
-{
-    CPoint p(x, y);
-    return f->onMouseUp(p, buttons);
-}
-
+inline auto mouseDown(CFrame* f, double x, double y, long b = kLButton) { return mouse(&CFrame::onMouseDown, f, x, y, b); }
+inline auto mouseMoved(CFrame* f, double x, double y, long b = kLButton) { return mouse(&CFrame::onMouseMoved, f, x, y, b); }
+inline auto mouseUp(CFrame* f, double x, double y, long b = kLButton) { return mouse(&CFrame::onMouseUp, f, x, y, b); }
 inline void click(CFrame* f, double x, double y, long buttons = kLButton)
 {
     mouseDown(f, x, y, buttons);
     mouseUp(f, x, y, buttons);
 }
 
-inline VstKeyCode key(int32_t character, unsigned char virt = 0)
-{
-    VstKeyCode k{};
-    k.character = character;
-    k.virt = virt;
-    return k;
-}
+inline VstKeyCode key(int32_t character, unsigned char virt = 0) { return VstKeyCode{character, virt, 0}; }
 
 // 0xAARRGGBB of an opaque pixel of an ARGB32 surface.
 inline uint32_t pixelAt(cairo_surface_t* s, int x, int y)
 {
     cairo_surface_flush(s);
-    const unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+    const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const uint32_t*>(row)[x];
 }
 
-inline uint32_t rgb(uint8_t r, uint8_t g, uint8_t b)
-{
-    return 0xff000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
-}
+inline uint32_t rgb(uint8_t r, uint8_t g, uint8_t b) { return 0xff000000u | r << 16 | g << 8 | b; }
 
 // A temporary resource folder that bitmaps are loaded from during a test.
-class ResourceFolder {
-public:
-    ResourceFolder()
-    {
-        char pattern[] = "/tmp/sylvatone-gui-XXXXXX";
-        path = mkdtemp(pattern);
-        setResourceFolder(path);
-    }
+struct ResourceFolder {
+    ResourceFolder() { setResourceFolder(path = mkdtemp(pattern)); }
     ~ResourceFolder()
     {
         setResourceFolder("");
@@ -189,24 +129,21 @@ public:
     // solid colour per picture, top to bottom.
     void writeStrip(int id, int width, int heightEach, const std::vector<uint32_t>& colours) const
     {
-        const int count = static_cast<int>(colours.size());
-        cairo_surface_t* s =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, heightEach * count);
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, heightEach * int(colours.size()));
         cairo_t* cr = cairo_create(s);
-        for (int i = 0; i < count; ++i) {
-            const uint32_t c = colours[static_cast<size_t>(i)];
-            cairo_set_source_rgb(cr, ((c >> 16) & 0xff) / 255.0, ((c >> 8) & 0xff) / 255.0,
-                                 (c & 0xff) / 255.0);
-            cairo_rectangle(cr, 0, i * heightEach, width, heightEach);
+        for (size_t i = 0; i < colours.size(); ++i) {
+            const uint32_t c = colours[i];
+            cairo_set_source_rgb(cr, (c >> 16 & 0xff) / 255.0, (c >> 8 & 0xff) / 255.0, (c & 0xff) / 255.0);
+            cairo_rectangle(cr, 0, int(i) * heightEach, width, heightEach);
             cairo_fill(cr);
         }
         cairo_destroy(cr);
-        char name[32];
-        std::snprintf(name, sizeof name, "/bmp%05d.png", id);
-        cairo_surface_write_to_png(s, (path + name).c_str());
+        const std::string number = std::to_string(id);
+        cairo_surface_write_to_png(s, (path + "/bmp" + std::string(5 - number.size(), '0') + number + ".png").c_str());
         cairo_surface_destroy(s);
     }
 
+    char pattern[32] = "/tmp/sylvatone-gui-XXXXXX";
     std::string path;
 };
 

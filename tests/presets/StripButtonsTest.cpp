@@ -2,8 +2,6 @@
 // reports, and which picture each state shows.
 #include <gtest/gtest.h>
 
-#include <fontconfig/fontconfig.h>
-
 #include "presets/CPSKickButton.h"
 #include "presets/CPSRockerSwitch.h"
 #include "presets/CSaveLoadButton.h"
@@ -13,16 +11,6 @@ using namespace guitest;
 using Values = std::vector<float>;
 
 namespace {
-// cairo and fontconfig cache fonts until exit; emptying them after the last
-// test leaves the leak checker only what the controls failed to release.
-struct FontCaches : ::testing::Environment {
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-const auto* const fontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
 const uint32_t kJunk = rgb(255, 0, 255), kIdle = rgb(30, 30, 30), kHover = rgb(60, 120, 200),
                kPressed = rgb(230, 200, 40), kRightHover = rgb(40, 160, 160), kRightPressed = rgb(40, 200, 40);
@@ -48,16 +36,15 @@ struct StripTest : ::testing::Test {
     FrameHolder frame{CRect(0, 0, 200, 60), &editor};
     ResourceFolder folder;
 };
-} // namespace
+
+}  // namespace
 
 TEST_F(StripTest, DoubleClickButtonActsOnDoubleClicksOnlyAndCtrlAsksForRemoval)
 {
     // The first picture is skipped through the bitmap offset.
     auto* b = add<CPSKickButton>({kJunk, kIdle, kHover, kPressed}, CPoint(0, 10), true);
-    const std::pair<long, bool> presses[] = {{kLButton, false},
-                                             {kLButton | kControl, false},
-                                             {kRButton | kDoubleClick, false},
-                                             {kLButton | kDoubleClick, true},
+    const std::pair<long, bool> presses[] = {{kLButton, false}, {kLButton | kControl, false},
+                                             {kRButton | kDoubleClick, false}, {kLButton | kDoubleClick, true},
                                              {kLButton | kDoubleClick | kControl, true}};
     for (const auto& [buttons, acts] : presses) {
         EXPECT_EQ(mouseDown(frame.frame, 30, 15, buttons),
@@ -75,14 +62,13 @@ TEST_F(StripTest, DoubleClickButtonActsOnDoubleClicksOnlyAndCtrlAsksForRemoval)
 TEST_F(StripTest, KickButtonReportsOnThePressKeepsItWhileDraggedAndCanBeReleased)
 {
     auto* b = add<CPSKickButton>({kIdle, kHover, kPressed}, CPoint(0, 0), false);
-    mouseDown(frame.frame, 30, 15, kLButton | kControl); // Ctrl counts only in double-click mode
+    mouseDown(frame.frame, 30, 15, kLButton | kControl);  // Ctrl counts only in double-click mode
     mouseMoved(frame.frame, 150, 50, kLButton);
     EXPECT_EQ(shown(), kPressed);
-    mouseUp(frame.frame, 150, 50); // off the button, and still released
+    mouseUp(frame.frame, 150, 50);  // off the button, and still released
     EXPECT_EQ(shown(), kIdle);
-
     mouseDown(frame.frame, 30, 15);
-    b->release(); // as the editor does once the manual has opened
+    b->release();  // as the editor does once the manual has opened
     EXPECT_EQ(b->getValue(), 0.f);
     EXPECT_EQ(shown(), kHover);
     mouseDown(frame.frame, 30, 15, kRButton);
@@ -95,12 +81,11 @@ TEST_F(StripTest, SaveLoadButtonGivesHalfOnlyForABareRightClick)
     for (int buttons : {+kRButton, kRButton | kShift, kRButton | kDoubleClick, +kLButton, +kMButton})
         mouseDown(frame.frame, 30, 15, buttons);
     EXPECT_EQ(listener.values, (Values{0.5f, 1.f, 1.f, 1.f}));
-    EXPECT_EQ(shown(), kHover); // sprung back
+    EXPECT_EQ(shown(), kHover);  // sprung back
     hoverAt(100);
     EXPECT_EQ(shown(), kIdle);
-    b->setValue(1.f); // while a dialog opened by the report is up
+    b->setValue(1.f);  // while a dialog opened by the report is up
     EXPECT_EQ(shown(), kPressed);
-
     b->setListener(nullptr);
     EXPECT_EQ(mouseDown(frame.frame, 30, 15), kMouseEventNotHandled);
 }
@@ -109,19 +94,17 @@ TEST_F(StripTest, SaveLoadButtonGivesHalfOnlyForABareRightClick)
 TEST_F(StripTest, RockerReportsTheHalfPressedAndShowsHoverAndPress)
 {
     auto* r = add<CPSRockerSwitch>({kIdle, kHover, kRightHover, kPressed, kRightPressed}, CPoint(0, 0), 0L);
-    const std::pair<double, uint32_t> hovers[] = {{12, kHover}, {25, kRightHover}, {24.5, kHover}, {100, kIdle}};
-    for (const auto& [x, picture] : hovers) {
+    for (const auto& [x, picture] : {std::pair(12.0, kHover), {25.0, kRightHover}, {24.5, kHover}, {100.0, kIdle}}) {
         hoverAt(x);
         EXPECT_EQ(shown(), picture) << x;
     }
     hoverAt(24.5);
     EXPECT_EQ(mouseDown(frame.frame, 24.5, 15), kMouseEventHandled);
-    mouseMoved(frame.frame, 38, 15, kLButton); // held: neither press nor hover moves
+    mouseMoved(frame.frame, 38, 15, kLButton);  // held: neither press nor hover moves
     EXPECT_EQ(shown(), kPressed);
     mouseUp(frame.frame, 38, 15);
     EXPECT_EQ(r->getValue(), 0.f);
     EXPECT_EQ(shown(), kHover);
-
     mouseDown(frame.frame, 25, 15);
     EXPECT_EQ(shown(), kRightPressed);
     mouseUp(frame.frame, 25, 15);

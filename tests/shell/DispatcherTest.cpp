@@ -4,26 +4,23 @@
 #include <cstring>
 #include <limits>
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/Sylvatone.h"
-#include "shell/AEffGUIEditor.h"
 
 namespace {
 
-struct Call {
-    int32_t opcode, index;
-    intptr_t value;
-};
+struct Call { int32_t opcode, index; };
 std::vector<Call> gCalls;
 intptr_t gPinAnswer = 0;
 
-intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t value, void*, float)
+intptr_t recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float)
 {
-    gCalls.push_back({opcode, index, value});
+    gCalls.push_back({opcode, index});
     if (opcode == audioMasterVersion)
         return 2400;
     if (opcode == audioMasterPinConnected)
@@ -41,12 +38,7 @@ protected:
         ASSERT_NE(effect, nullptr);
         fx = effect->getAeffect();
     }
-    void TearDown() override
-    {
-        if (fx) {
-            EXPECT_EQ(dispatch(effClose), 1);
-        }
-    }
+    void TearDown() override { EXPECT_TRUE(!fx || dispatch(effClose) == 1); }
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f)
     {
@@ -61,11 +53,9 @@ protected:
         dispatch(opcode, index, 0, buffer);
         size_t len = strnlen(buffer, sizeof buffer);
         EXPECT_LT(len, room) << "opcode " << opcode << " index " << index;
-        for (size_t i = room; i < sizeof buffer; ++i)
-            if (buffer[i] != 0x7f) {
-                ADD_FAILURE() << "opcode " << opcode << " wrote byte " << i;
-                break;
-            }
+        EXPECT_EQ(std::string(buffer + room, sizeof buffer - room),
+                  std::string(sizeof buffer - room, 0x7f))
+            << "opcode " << opcode << " index " << index << " wrote past " << room;
         return std::string(buffer, std::min(len, room));
     }
 
@@ -73,45 +63,36 @@ protected:
     AEffect* fx = nullptr;
 };
 
-VstSpeakerArrangement arrangement(int channels)
-{
-    VstSpeakerArrangement a{};
-    a.numChannels = channels;
-    return a;
-}
-
 }  // namespace
 
-TEST_F(Dispatcher, RecordAsTheHostReadsIt)
+TEST_F(Dispatcher, RecordAndIdentity)
 {
-    EXPECT_EQ(fx->magic, kEffectMagic);
-    EXPECT_EQ(fx->numPrograms, 1);
-    EXPECT_EQ(fx->numParams, 42);
-    EXPECT_EQ(fx->numInputs, 2);
-    EXPECT_EQ(fx->numOutputs, 2);
-    EXPECT_EQ(fx->flags, 4145);
-    EXPECT_EQ(fx->uniqueID, 0x4B525441);
-    EXPECT_EQ(fx->version, 1);
+    EXPECT_EQ(std::make_tuple(fx->magic, fx->numPrograms, fx->numParams, fx->numInputs,
+                              fx->numOutputs, fx->flags, fx->uniqueID, fx->version, fx->initialDelay),
+              std::make_tuple(kEffectMagic, 1, 42, 2, 2, 4145, 0x4B525441, 1, 46));
     EXPECT_EQ(fx->ioRatio, 1.0f);
-    EXPECT_EQ(fx->initialDelay, 46);
     EXPECT_EQ(fx->object, effect);
-}
-
-TEST_F(Dispatcher, IdentityOpcodes)
-{
-    EXPECT_EQ(dispatch(effGetVendorVersion), 1800);
-    EXPECT_EQ(dispatch(effGetVstVersion), 2400);
-    EXPECT_EQ(dispatch(effGetPlugCategory), 4);
-    EXPECT_EQ(dispatch(effGetTailSize), 1024);
-    EXPECT_EQ(dispatch(effIdentify), 0x4E764566);
-    EXPECT_EQ(dispatch(effGetCurrentMidiProgram), -1);
-    EXPECT_EQ(dispatch(effSetTotalSampleToProcess, 0, 512), 512);
-    EXPECT_EQ(dispatch(effCanBeAutomated, 15), 1);
+    // Opcode, index and value, answer.
+    const int32_t answers[][3] = {
+        {effGetVendorVersion, 0, 1800}, {effGetVstVersion, 0, 2400}, {effGetPlugCategory, 0, 4},
+        {effGetTailSize, 0, 1024}, {effIdentify, 0, 0x4E764566}, {effGetCurrentMidiProgram, 0, -1},
+        {effSetTotalSampleToProcess, 512, 512}, {effCanBeAutomated, 15, 1}};
+    for (const auto& [opcode, arg, answer] : answers)
+        EXPECT_EQ(dispatch(opcode, arg, arg), answer) << "opcode " << opcode;
     EXPECT_EQ(text(effGetEffectName, 0, 32), "ZYM sylvatone");
     EXPECT_EQ(text(effGetProductString, 0, 64), "ZYM sylvatone - soft acoustic eq");
-    std::string vendor = text(effGetVendorString, 0, 64);
-    EXPECT_FALSE(vendor.empty());
-    EXPECT_NE(vendor.find('.'), std::string::npos);
+    EXPECT_NE(text(effGetVendorString, 0, 64).find('.'), std::string::npos);
+
+    // The editor's size is known before any window exists; keys without a
+    // window are not handled, even with a NaN modifier.
+    ERect* rect = nullptr;
+    EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ((std::vector<int>{rect->top, rect->left, rect->bottom, rect->right}),
+              (std::vector<int>{0, 0, 187, 782}));
+    EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr, std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
+    dispatch(effEditIdle);
 }
 
 TEST_F(Dispatcher, CanDoIsExactAndNeverMinusOne)
@@ -123,63 +104,27 @@ TEST_F(Dispatcher, CanDoIsExactAndNeverMinusOne)
     EXPECT_EQ(dispatch(effCanDo, 0, 0, nullptr), 0);
 }
 
-TEST_F(Dispatcher, UnlistedOpcodesAnswerZero)
+TEST_F(Dispatcher, UnlistedOpcodesAndMissingBuffersAnswerZero)
 {
     const std::set<int> answered = {effGetProgram, effEditGetRect, effEditOpen, effIdentify,
-                                    effGetChunk, effCanBeAutomated, effGetProgramNameIndexed,
-                                    effGetInputProperties, effGetOutputProperties,
-                                    effGetPlugCategory, effSetSpeakerArrangement, effGetEffectName,
-                                    effGetVendorString, effGetProductString, effGetVendorVersion,
-                                    effCanDo, effGetTailSize, effGetParameterProperties,
-                                    effGetVstVersion, effSetEditKnobMode,
-                                    effGetCurrentMidiProgram, effSetTotalSampleToProcess,
-                                    effSetChunk, effClose};
+        effGetChunk, effCanBeAutomated, effGetProgramNameIndexed, effGetInputProperties,
+        effGetOutputProperties, effGetPlugCategory, effSetSpeakerArrangement, effGetEffectName,
+        effGetVendorString, effGetProductString, effGetVendorVersion, effCanDo, effGetTailSize,
+        effGetParameterProperties, effGetVstVersion, effSetEditKnobMode, effGetCurrentMidiProgram,
+        effSetTotalSampleToProcess, effSetChunk, effClose};
     for (int op = 0; op < 120; ++op)
-        if (!answered.count(op)) {
-            EXPECT_EQ(dispatch(op, 0, 0, nullptr, 0.0f), 0) << "opcode " << op;
-        }
-    // Null pointers where a host should have passed a buffer are answered 0.
+        EXPECT_EQ(answered.count(op) ? 0 : dispatch(op), 0) << "opcode " << op;
     for (int op : {effGetChunk, effGetProgramNameIndexed, effGetInputProperties,
                    effGetOutputProperties, effGetEffectName, effGetVendorString,
                    effGetProductString, effGetParameterProperties, effEditGetRect})
         EXPECT_EQ(dispatch(op, 0, 0, nullptr), 0) << "opcode " << op;
     EXPECT_EQ(dispatch(effSetChunk, 0, 0, nullptr), -1);
-}
-
-TEST_F(Dispatcher, HostProgramCallsDoNothing)
-{
+    // The host sees one program: selecting another changes nothing.
     gCalls.clear();
-    dispatch(effSetProgram, 0, 0);
     dispatch(effSetProgram, 0, 1);
     EXPECT_EQ(dispatch(effGetProgram), 0);
     EXPECT_TRUE(gCalls.empty());
     EXPECT_EQ(text(effGetProgramName, 0, 25), "Default");
-}
-
-TEST_F(Dispatcher, EditorRectangleBeforeAnyWindow)
-{
-    ERect* rect = nullptr;
-    EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->top, 0);
-    EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 187);
-    EXPECT_EQ(rect->right, 782);
-    // No window: keys are not handled, even with a NaN modifier.
-    EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr, std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
-    dispatch(effEditIdle);
-}
-
-TEST_F(Dispatcher, KnobModeIsSharedByEveryEditor)
-{
-    AudioEffect* other = createEffectInstance(recordingHost);
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 1), 1);
-    EXPECT_EQ(static_cast<AEffGUIEditor*>(other->getEditor())->getKnobMode(), 1);
-    dispatch(effSetEditKnobMode, 0, 0);
-    AEffect* o = other->getAeffect();
-    EXPECT_EQ(o->dispatcher(o, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
 TEST_F(Dispatcher, PinProperties)
@@ -210,28 +155,25 @@ TEST_F(Dispatcher, PinProperties)
 TEST_F(Dispatcher, SpeakerArrangements)
 {
     auto* sylvatone = static_cast<Sylvatone*>(effect);
-    auto set = [&](VstSpeakerArrangement* in, VstSpeakerArrangement* out) {
-        return dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(in), out);
-    };
-    VstSpeakerArrangement one = arrangement(1), two = arrangement(2), six = arrangement(6);
-    EXPECT_EQ(set(&one, &one), 1);
-    EXPECT_FALSE(sylvatone->stereoInput());
-    EXPECT_FALSE(sylvatone->stereoOutput());
-    EXPECT_EQ(set(&one, &two), 1);
-    EXPECT_FALSE(sylvatone->stereoInput());
-    EXPECT_TRUE(sylvatone->stereoOutput());
-    EXPECT_EQ(set(&two, &one), 0);
-    EXPECT_TRUE(sylvatone->stereoInput());
-    EXPECT_TRUE(sylvatone->stereoOutput());
-    EXPECT_EQ(set(&one, &one), 1);
-    EXPECT_EQ(set(&six, &six), 0);
-    EXPECT_TRUE(sylvatone->stereoInput() && sylvatone->stereoOutput());
-    EXPECT_EQ(set(nullptr, &two), 0);
-    EXPECT_EQ(set(&two, &two), 1);
-
+    VstSpeakerArrangement one{0, 1, {}}, two{0, 2, {}}, six{0, 6, {}};
+    // In order: inputs, outputs, answer, stereo input and output afterwards.
+    const struct {
+        VstSpeakerArrangement *in, *out;
+        intptr_t answer;
+        bool stereoIn, stereoOut;
+    } steps[] = {{&one, &one, 1, false, false}, {&one, &two, 1, false, true},
+                 {&two, &one, 0, true, true},   {&one, &one, 1, false, false},
+                 {&six, &six, 0, true, true},   {nullptr, &two, 0, true, true},
+                 {&two, &two, 1, true, true}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE("step " + std::to_string(&s - steps));
+        EXPECT_EQ(dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(s.in), s.out),
+                  s.answer);
+        EXPECT_EQ(sylvatone->stereoInput(), s.stereoIn);
+        EXPECT_EQ(sylvatone->stereoOutput(), s.stereoOut);
+    }
     VstSpeakerArrangement dummy{};
-    VstSpeakerArrangement* in = &dummy;
-    VstSpeakerArrangement* out = &dummy;
+    VstSpeakerArrangement *in = &dummy, *out = &dummy;
     EXPECT_EQ(dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out), 0);
     EXPECT_EQ(in, nullptr);
     EXPECT_EQ(out, nullptr);
@@ -244,16 +186,12 @@ TEST_F(Dispatcher, ParameterTextsFitTheHostConvention)
         text(effGetParamLabel, i, 1);
         text(effGetParamDisplay, i, 9);
     }
-    fx->setParameter(fx, kParamLfGain, 0.0f);
-    EXPECT_EQ(text(effGetParamDisplay, kParamLfGain, 9), "-15.00dB");
+    // The texts themselves are the parameters' own; here only that the
+    // record's entries and the opcodes reach them.
     fx->setParameter(fx, kParamLfGain, 0.4333f);
     EXPECT_EQ(text(effGetParamDisplay, kParamLfGain, 9), "-2.00dB");
     EXPECT_EQ(text(effGetParamName, kParamHmfFreq, 8), "HMFfreq");
-    EXPECT_EQ(text(effGetParamDisplay, kParamHmfFreq, 9), "3.28kHz");
-    EXPECT_EQ(text(effGetParamDisplay, kParamHpfFreq, 9), "OFF");
-    EXPECT_EQ(text(effGetParamDisplay, kParamOutput, 9), "0.0dB");
-    EXPECT_EQ(text(effGetParamDisplay, kParamEqAll, 9), "On   ");
-    EXPECT_NEAR(fx->getParameter(fx, kParamLfGain), 0.4333f, 0.0f);
+    EXPECT_EQ(fx->getParameter(fx, kParamLfGain), 0.4333f);
 }
 
 TEST_F(Dispatcher, ParameterProperties)
@@ -269,33 +207,14 @@ TEST_F(Dispatcher, ParameterProperties)
             continue;
         }
         EXPECT_EQ(p.flags, kVstParameterIsSwitch | kVstParameterUsesFloatStep);
-        EXPECT_EQ(p.stepFloat, 1.0f);
-        EXPECT_EQ(p.smallStepFloat, 1.0f);
-        EXPECT_EQ(p.largeStepFloat, 1.0f);
+        EXPECT_EQ(std::make_tuple(p.stepFloat, p.smallStepFloat, p.largeStepFloat),
+                  std::make_tuple(1.0f, 1.0f, 1.0f));
         EXPECT_EQ(p.minInteger, 0x33333333);  // untouched
         char name[16];
         effect->getParameterName(i, name);
         EXPECT_STREQ(p.label, name);
         EXPECT_EQ(std::string(p.shortLabel), std::string(name).substr(0, 7));
     }
-}
-
-TEST_F(Dispatcher, ProgramNamesThroughTheIndexedOpcode)
-{
-    const char* names[] = {"Default", "C-bass Pick-up", "Piano", "Mild", "Round", "Finish"};
-    for (int i = 0; i < 6; ++i) {
-        char buffer[64];
-        memset(buffer, 0x7f, sizeof buffer);
-        EXPECT_EQ(dispatch(effGetProgramNameIndexed, i, 0, buffer), 1);
-        EXPECT_STREQ(buffer, names[i]);
-    }
-    char buffer[64] = "keep";
-    EXPECT_EQ(dispatch(effGetProgramNameIndexed, 6, 0, buffer), 0);
-    EXPECT_STREQ(buffer, "keep");
-
-    char renamed[] = "A name that is far longer than twenty-four";
-    dispatch(effSetProgramName, 0, 0, renamed);
-    EXPECT_EQ(text(effGetProgramName, 0, 25), std::string(renamed, 23));
 }
 
 TEST_F(Dispatcher, AutomationFromTheEditorReachesTheHost)
@@ -308,33 +227,13 @@ TEST_F(Dispatcher, AutomationFromTheEditorReachesTheHost)
     EXPECT_EQ(effect->getParameter(kParamHfGain), 0.75f);
 }
 
-TEST_F(Dispatcher, ProcessingCallsWithAwkwardArguments)
+// A host may leave the second pins unconnected and pass no buffers for them.
+TEST_F(Dispatcher, ProcessingWithTheSecondPinsUnconnected)
 {
-    float l[32] = {1, 2, 3}, r[32] = {4, 5, 6};
-    float* io[2] = {l, r};
-    fx->processReplacing(fx, io, io, 0);
-    fx->processReplacing(fx, io, io, -5);
-    fx->processReplacing(fx, nullptr, nullptr, 16);
-    double dl[32] = {}, dr[32] = {};
-    double* dio[2] = {dl, dr};
-    fx->processDoubleReplacing(fx, dio, dio, 17);
-    fx->process(fx, io, io, 16);
+    float l[32] = {1, 2, 3};
     float* half[2] = {l, nullptr};
-    gPinAnswer = 1;  // nothing connected on the second pins
+    gPinAnswer = 1;
     fx->processReplacing(fx, half, half, 8);
+    fx->process(fx, half, half, 16);
     EXPECT_TRUE(std::isfinite(l[0]));
-}
-
-TEST(HostlessEffect, WrappersFallBackWithoutAHost)
-{
-    EXPECT_EQ(createEffectInstance(nullptr), nullptr);
-    Sylvatone fx(nullptr);
-    fx.setBlockSize(256);
-    EXPECT_EQ(fx.updateBlockSize(), 256);
-    EXPECT_TRUE(fx.isInputConnected(1));
-    EXPECT_TRUE(fx.isOutputConnected(1));
-    EXPECT_EQ(fx.getOutputLatency(), 0);
-    fx.setPresetNo(3);
-    fx.resume();
-    EXPECT_EQ(fx.getAeffect()->initialDelay, 46);
 }
