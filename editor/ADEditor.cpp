@@ -246,8 +246,16 @@ void ADEditor::applyPendingParameters()
 
 void ADEditor::idle()
 {
-    if (latencyChanged.exchange(false))
+    // After a suspend or resume: new latency texts, the lamp's hold cleared,
+    // and the lamp given a tiny, ever different value that shows it off, so
+    // it redraws.
+    if (latencyChanged.exchange(false)) {
         refreshLatency();
+        if (engine)
+            engine->setClipHold(0.0);
+        if (clipLed)
+            clipLed->setValue(static_cast<float>(rand() * 1e-15));
+    }
     applyPendingParameters();
     // The lamp: a block at full scale lights it for one idle, after which it
     // holds until clicked or until the engine is suspended.
@@ -275,11 +283,9 @@ void ADEditor::resume()
     latencyChanged.store(true);
 }
 
-// The lamp is given a tiny, ever different value that shows it off, so it
-// redraws.
+// The thread of the host's suspend and resume: only the flag the next idle
+// takes up.
 void ADEditor::internalSampleRateChanged()
 {
     latencyChanged.store(true);
-    if (clipLed)
-        clipLed->setValue(static_cast<float>(rand() * 1e-15));
 }

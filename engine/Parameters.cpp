@@ -20,54 +20,60 @@ namespace {
 using K = ParamKind;
 using U = BandUpdate;
 
-constexpr ParamInfo placeholder{"", K::Placeholder, -1, U::None, true, false};
-constexpr ParamInfo hidden{"", K::Hidden, -1, U::None, true, false};
-constexpr ParamInfo hiddenSwitch{"", K::Hidden, -1, U::None, true, true};
+// Positions of a switch, the channel selector, the gains (0.5 dB steps) and
+// the stepped frequencies.
+constexpr int kSwitch = 2;
+constexpr int kThreeWay = 3;
+constexpr int kGainSteps = 61;
+
+constexpr ParamInfo placeholder{"", K::Placeholder, -1, U::None, true, 0};
+constexpr ParamInfo hidden{"", K::Hidden, -1, U::None, true, 0};
+constexpr ParamInfo hiddenSwitch{"", K::Hidden, -1, U::None, true, kSwitch};
 
 }  // namespace
 
 const ParamInfo kParamInfo[kNumParams] = {
-    {"EQ all", K::EqAll, -1, U::LowCut, false, true},
-    {"L-S-R", K::ChannelSelect, -1, U::LowCut, false, true},
+    {"EQ all", K::EqAll, -1, U::LowCut, false, kSwitch},
+    {"L-S-R", K::ChannelSelect, -1, U::LowCut, false, kThreeWay},
     placeholder,
     placeholder,
     placeholder,
     placeholder,
-    {"OUTput", K::OutputGain, -1, U::None, false, false},
-    {"SAT", K::SatSwitch, -1, U::None, false, true},
+    {"OUTput", K::OutputGain, -1, U::None, false, kGainSteps},
+    {"SAT", K::SatSwitch, -1, U::None, false, kSwitch},
     placeholder,
-    {"HPFfreq", K::LowCutFreq, -1, U::LowCut, false, false},
+    {"HPFfreq", K::LowCutFreq, -1, U::LowCut, false, 11},
     placeholder,
     placeholder,
-    {"LF", K::BandSwitch, kBandLf, U::LowShelf, false, true},
-    {"LFfreq", K::BandFreq, kBandLf, U::LowShelf, false, false},
-    {"LFQ", K::BandNarrow, kBandLf, U::LowShelf, false, true},
-    {"LFgain", K::BandGain, kBandLf, U::LowShelf, false, false},
-    {"LMF", K::BandSwitch, kBandLmf, U::LowMid, false, true},
-    {"LMFfreq", K::BandFreq, kBandLmf, U::LowMid, false, false},
-    {"LMQ", K::BandNarrow, kBandLmf, U::LowMid, false, true},
-    {"LMFgain", K::BandGain, kBandLmf, U::LowMid, false, false},
-    {"HMF", K::BandSwitch, kBandHmf, U::Mid, false, true},
-    {"HMFfreq", K::BandFreq, kBandHmf, U::Mid, false, false},
-    {"HMQ", K::BandNarrow, kBandHmf, U::Mid, false, true},
-    {"HMFgain", K::BandGain, kBandHmf, U::Mid, false, false},
-    {"HF", K::BandSwitch, kBandHf, U::HighShelf, false, true},
-    {"HFfreq", K::BandFreq, kBandHf, U::HighShelf, false, false},
-    {"HFQ", K::BandNarrow, kBandHf, U::HighShelf, false, true},
-    {"HFgain", K::BandGain, kBandHf, U::HighShelf, false, false},
+    {"LF", K::BandSwitch, kBandLf, U::LowShelf, false, kSwitch},
+    {"LFfreq", K::BandFreq, kBandLf, U::LowShelf, false, 5},
+    {"LFQ", K::BandNarrow, kBandLf, U::LowShelf, false, kSwitch},
+    {"LFgain", K::BandGain, kBandLf, U::LowShelf, false, kGainSteps},
+    {"LMF", K::BandSwitch, kBandLmf, U::LowMid, false, kSwitch},
+    {"LMFfreq", K::BandFreq, kBandLmf, U::LowMid, false, 7},
+    {"LMQ", K::BandNarrow, kBandLmf, U::LowMid, false, kSwitch},
+    {"LMFgain", K::BandGain, kBandLmf, U::LowMid, false, kGainSteps},
+    {"HMF", K::BandSwitch, kBandHmf, U::Mid, false, kSwitch},
+    {"HMFfreq", K::BandFreq, kBandHmf, U::Mid, false, 7},
+    {"HMQ", K::BandNarrow, kBandHmf, U::Mid, false, kSwitch},
+    {"HMFgain", K::BandGain, kBandHmf, U::Mid, false, kGainSteps},
+    {"HF", K::BandSwitch, kBandHf, U::HighShelf, false, kSwitch},
+    {"HFfreq", K::BandFreq, kBandHf, U::HighShelf, false, 5},
+    {"HFQ", K::BandNarrow, kBandHf, U::HighShelf, false, kSwitch},
+    {"HFgain", K::BandGain, kBandHf, U::HighShelf, false, kGainSteps},
     placeholder, // 28
     placeholder,
     placeholder,
     placeholder,
     placeholder,
     placeholder, // 33
-    {"", K::Hidden, -1, U::Mid, true, false},       // 34
+    {"", K::Hidden, -1, U::Mid, true, 0},       // 34
     hidden,                                         // 35
     hidden,                                         // 36
-    {"", K::LowCutEnable, -1, U::LowCut, true, true},  // 37
+    {"", K::LowCutEnable, -1, U::LowCut, true, kSwitch},  // 37
     hiddenSwitch,                                   // 38
     hidden,                                         // 39
-    {"", K::StoredSwitch, -1, U::LowShelf, true, true}, // 40
+    {"", K::StoredSwitch, -1, U::LowShelf, true, kSwitch}, // 40
     hiddenSwitch,                                   // 41
 };
 
@@ -268,4 +274,21 @@ void parameterName(int index, char* text)
 bool parameterIsDummy(int index)
 {
     return !isValidParam(index) || kParamInfo[index].dummy;
+}
+
+bool parameterHoldsAcrossPrograms(int index)
+{
+    return isValidParam(index) &&
+           (kParamInfo[index].kind == K::EqAll || kParamInfo[index].kind == K::ChannelSelect);
+}
+
+bool parameterSteps(int index, ParamSteps* steps)
+{
+    if (!isValidParam(index) || kParamInfo[index].positions < 2)
+        return false;
+    const ParamInfo& info = kParamInfo[index];
+    const float one = 1.0f / static_cast<float>(info.positions - 1);
+    const bool gain = info.kind == K::OutputGain || info.kind == K::BandGain;
+    *steps = {info.positions == kSwitch, one, gain ? 6 * one : one};
+    return true;
 }

@@ -58,7 +58,7 @@ struct ParamInfo {
     int band;            // kBandLf..kBandHf for band parameters, else -1
     BandUpdate update;
     bool dummy;          // not carried by preset data
-    bool switchLike;     // reported to hosts as a switch
+    int positions;       // settings hosts step through: 2 for a switch, 0 when not reported
 };
 
 extern const ParamInfo kParamInfo[kNumParams];
@@ -93,3 +93,16 @@ void parameterName(int index, char* text);
 
 // Whether preset data carries the parameter (true: it does not).
 bool parameterIsDummy(int index);
+
+// True for the master switch and the channel selection, which keep their
+// value whichever program is chosen.
+bool parameterHoldsAcrossPrograms(int index);
+
+// How hosts step a parameter, in normalised units.
+struct ParamSteps {
+    bool isSwitch;
+    float step;       // one position
+    float largeStep;  // 3 dB for gains, else one position
+};
+// False for a parameter hosts are told nothing about.
+bool parameterSteps(int index, ParamSteps* steps);

@@ -33,6 +33,7 @@ public:
     void getParameterDisplay(int32_t index, char* text) override;
     void getParameterName(int32_t index, char* text) override;
     bool getParameterProperties(int32_t index, VstParameterProperties* p) override;
+    bool canParameterBeAutomated(int32_t index) override;
     bool isDummy(int index) override;
     bool isDummyOld(int index) override;
     float getParameterValue(long index);
@@ -50,6 +51,7 @@ public:
     VstPlugCategory getPlugCategory() override { return kPlugCategMastering; }
 
     void initPresets() override;
+    bool holdsAcrossPrograms(int index) override;
 
     // Engine operations.
     virtual void processLoopFast(float** inputs, float** outputs, int sampleFrames);
@@ -82,7 +84,8 @@ public:
     void applyPendingUpdates();
 
     // The overload lamp's state, kept here so it outlives the window.
-    // User-interface thread; suspend clears it.
+    // User-interface thread only: the editor's idle clears it after a
+    // suspend.
     double getClipHold() const { return clipHold; }
     void setClipHold(double hold) { clipHold = hold; }
     // True, and the peak cleared, when the last block reached level.

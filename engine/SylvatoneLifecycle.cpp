@@ -37,7 +37,6 @@ void Sylvatone::suspend()
     forEachFilter([](Filter& f, bool) { f.reset(); }, false);
     outputGainCurrent = params.outputGainTarget.load(std::memory_order_relaxed);
     outputPeak.store(0.0, std::memory_order_relaxed);
-    clipHold = 0.0;
     if (adEditor())
         adEditor()->internalSampleRateChanged();
     suspendedOnce = true;

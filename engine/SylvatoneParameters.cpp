@@ -5,26 +5,28 @@
 #include "editor/ADEditor.h"
 #include "engine/Sylvatone.h"
 
+// Any thread. The value is decoded into atomics, its band marked for the
+// audio thread and its index for the program store; nothing else is written.
 void Sylvatone::setParameter(int32_t index, float value)
 {
     if (index >= kNumParams)
         return;
     if (index >= 0) {
-        bool accepted = false;
-        BandUpdate update = decodeParameter(params, index, value, &accepted);
         // A NaN or infinite value is not a setting: ignore the change whole.
-        if (!accepted)
+        // Finite values outside 0..1 are clamped here, before they are
+        // decoded or stored, so saved data always loads again.
+        if (!normaliseValue(value))
             return;
-        requestUpdate(update);
-        // The master switch and the channel selection hold across programs.
-        if (index == kParamEqAll || index == kParamLsr)
-            for (ProgramRecord& p : programs)
-                p.params[index] = value;
+        requestUpdate(decodeParameter(params, index, value));
+        markLiveChanged(index);
     }
-    if (!loadingPreset)
-        CPresetSystemEffect::setParameter(index, value);
     if (adEditor())
         adEditor()->setParameter(index, value);
+}
+
+bool Sylvatone::holdsAcrossPrograms(int index)
+{
+    return parameterHoldsAcrossPrograms(index);
 }
 
 float Sylvatone::getParameter(int32_t index)
@@ -56,13 +58,21 @@ void Sylvatone::getParameterName(int32_t index, char* text)
 
 bool Sylvatone::getParameterProperties(int32_t index, VstParameterProperties* p)
 {
-    if (!isValidParam(index) || !kParamInfo[index].switchLike)
+    ParamSteps steps;
+    if (!parameterSteps(index, &steps))
         return false;
-    p->flags = kVstParameterIsSwitch | kVstParameterUsesFloatStep;
-    p->stepFloat = p->smallStepFloat = p->largeStepFloat = 1.0f;
+    p->flags = kVstParameterUsesFloatStep | (steps.isSwitch ? kVstParameterIsSwitch : 0);
+    p->stepFloat = p->smallStepFloat = steps.step;
+    p->largeStepFloat = steps.largeStep;
     vstCopyString(p->label, kParamInfo[index].name, kVstMaxLabelLen);
     vstCopyString(p->shortLabel, kParamInfo[index].name, kVstMaxShortLabelLen);
     return true;
+}
+
+// Placeholders and hidden values steer nothing: hosts do not offer them.
+bool Sylvatone::canParameterBeAutomated(int32_t index)
+{
+    return !parameterIsDummy(index);
 }
 
 bool Sylvatone::isDummy(int index)

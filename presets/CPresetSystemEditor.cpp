@@ -82,7 +82,7 @@ public:
 
     int32_t uniqueID() override { return effect().getUniqueID(); }
     long presetNo() override { return effect().getPresetNo(); }
-    ProgramRecord* programs() override { return effect().programs.data(); }
+    ProgramRecord* programs() override { return effect().committedPrograms(); }
     bool isDummy(int index) override { return effect().isDummy(index); }
     bool isDummyOld(int index) override { return effect().isDummyOld(index); }
     void initializePreset(long i) override { effect().initializePreset(i); }

@@ -67,11 +67,45 @@ float CPresetSystemEffect::getParameter(int32_t index)
     return -1.0f;
 }
 
+void CPresetSystemEffect::markLiveChanged(int index)
+{
+    if (index >= 0 && index < kNumProgramParams)
+        liveChanged.fetch_or(uint64_t(1) << index, std::memory_order_release);
+}
+
+void CPresetSystemEffect::commitLiveValues()
+{
+    uint64_t changed = liveChanged.exchange(0, std::memory_order_acquire);
+    for (int i = 0; changed != 0; ++i, changed >>= 1) {
+        if (!(changed & 1))
+            continue;
+        const float value = getParameter(i);
+        if (holdsAcrossPrograms(i))
+            for (ProgramRecord& p : programs)
+                p.params[i] = value;
+        else
+            programs[static_cast<size_t>(currentPreset)].params[i] = value;
+    }
+}
+
+ProgramRecord* CPresetSystemEffect::committedPrograms()
+{
+    commitLiveValues();
+    return programs.data();
+}
+
+const ProgramRecord& CPresetSystemEffect::program(int i)
+{
+    return committedPrograms()[i];
+}
+
 void CPresetSystemEffect::setPresetNo(long n)
 {
     // Only the six programs exist; any other number is ignored.
     if (n < 0 || n >= kNumPrograms)
         return;
+    // The program left behind keeps the changes made to it.
+    commitLiveValues();
     loadingPreset = true;
     curProgram = 0;
     currentPreset = n;

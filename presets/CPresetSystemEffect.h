@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 #include "presets/ProgramRecord.h"
@@ -61,7 +62,8 @@ public:
     virtual void initPresets();
     virtual void initMidi() {}
 
-    const ProgramRecord& program(int i) const { return programs[static_cast<size_t>(i)]; }
+    // Program i with the selected program's latest values (user-interface thread).
+    const ProgramRecord& program(int i);
     bool isLoadingPreset() const { return loadingPreset; }
 
 protected:
@@ -70,6 +72,17 @@ protected:
     // Stores a name cut to 23 characters, NUL-padded.
     void storeName(ProgramRecord& record, const char* name);
 
+    // The selected program's values live in the effect (getParameter), where
+    // any thread may change them; the programs belong to the user-interface
+    // thread. A change only marks its index (any thread, lock-free); the
+    // user-interface thread copies the marked values into the programs
+    // before it reads, saves or switches them.
+    void markLiveChanged(int index);
+    void commitLiveValues();
+    ProgramRecord* committedPrograms();
+    // True for a parameter that holds one value across all six programs.
+    virtual bool holdsAcrossPrograms(int /*index*/) { return false; }
+
     std::array<ProgramRecord, kNumPrograms> programs{};
     int64_t currentPreset = 0;
     std::vector<unsigned char> oldChunkBuffer;
@@ -77,6 +90,7 @@ protected:
     int32_t chunkBufferSize = kChunkBufferSize;
     ProgramRecord templateProgram{};
     bool loadingPreset = false;
+    std::atomic<uint64_t> liveChanged{0};  // bit i: value i changed since the last commit
 
 private:
     const ProgramRecord* factory;

@@ -60,14 +60,16 @@ char* writeProgram(PresetStore& store, char* p, const ProgramRecord& program, in
 }
 
 // Reads a parameter block into `record`. Returns false for a value the
-// program must not take; indexes outside the parameters are ignored.
+// program must not take (NaN or infinite; finite values an earlier build
+// saved outside 0..1 are clamped); indexes outside the parameters are
+// ignored.
 bool readParamBlock(const char* block, bool swapped, ProgramRecord& record)
 {
     const int32_t index = getWord(block + 12, swapped);
     if (index < 0 || index >= kNumProgramParams)
         return true;
-    const float value = getFloat(block + 24, swapped);
-    if (!isValidValue(value))
+    float value = getFloat(block + 24, swapped);
+    if (!normaliseValue(value))
         return false;
     record.params[index] = value;
     return true;
@@ -86,8 +88,8 @@ bool readOldValues(PresetStore& store, const char* data, long available, int64_t
         const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
         if (at + 4 > available)
             break;
-        const float value = getFloat(data + at, swapped);
-        if (!isValidValue(value))
+        float value = getFloat(data + at, swapped);
+        if (!normaliseValue(value))
             return false;
         program.params[j] = value;
     }

@@ -56,7 +56,7 @@ void putWord(char* p, int32_t v);
 void putFloat(char* p, float v);
 int32_t getWord(const char* p, bool swapped);
 float getFloat(const char* p, bool swapped);
-// A parameter value preset data may carry: 0 to 1 (NaN is not).
+// A value a controller map may carry: 0 to 1 (NaN is not).
 bool isValidValue(float v);
 // Reverses every 32-bit word of the header except uniqueID (and kind).
 void byteSwapHeader(newpresetheader* header);

@@ -10,8 +10,9 @@
 // a refused load changes nothing: not the programs, not the selection, not
 // the window. That covers a missing or unreadable file, a foreign ID, a kind
 // that is not the one asked for, data shorter than its header or than the
-// length its header declares, a negative block count and a value out of
-// range.
+// length its header declares, a negative block count and a value that is
+// NaN or infinite. Finite values outside 0..1, which earlier builds could
+// save, are taken clamped.
 #pragma once
 
 #include <cstddef>

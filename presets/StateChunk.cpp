@@ -64,8 +64,7 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
                 memcpy(&value, copy + at, sizeof value);
                 if (swapped)
                     mySwapBytes(&value);
-                // NaN fails both tests and is refused like a value out of range.
-                if (!(value >= 0.0f && value <= 1.0f)) {
+                if (!normaliseValue(value)) {
                     memcpy(programs, kept, sizeof kept);
                     return -1;
                 }
@@ -134,7 +133,8 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
         HeldStore held(store);
         bufferToBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
                      swapped);
-        return 0;
+        // A refused bank is a refused chunk: the host must not take it as restored.
+        return held.readToTheEnd() ? 0 : -1;
     }
     return -1;
 }

@@ -126,20 +126,30 @@ intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, vo
     return audioMaster ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;
 }
 
+// Only parameter indexes reach the host as automation or gestures: controls
+// of the editor's own (tags beyond the parameters) stay inside the plug-in.
+bool AudioEffect::isParameterIndex(int32_t index) const
+{
+    return index >= 0 && index < numParams;
+}
+
 void AudioEffect::setParameterAutomated(int32_t index, float value)
 {
     setParameter(index, value);
-    callHost(audioMasterAutomate, index, 0, nullptr, value);
+    if (isParameterIndex(index))
+        callHost(audioMasterAutomate, index, 0, nullptr, value);
 }
 
 void AudioEffect::beginEdit(int32_t index)
 {
-    callHost(audioMasterBeginEdit, index);
+    if (isParameterIndex(index))
+        callHost(audioMasterBeginEdit, index);
 }
 
 void AudioEffect::endEdit(int32_t index)
 {
-    callHost(audioMasterEndEdit, index);
+    if (isParameterIndex(index))
+        callHost(audioMasterEndEdit, index);
 }
 
 bool AudioEffect::updateDisplay()

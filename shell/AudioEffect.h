@@ -45,6 +45,7 @@ public:
     // Host callback wrappers. Without a host each returns its fallback.
     virtual void beginEdit(int32_t index);
     virtual void endEdit(int32_t index);
+    bool isParameterIndex(int32_t index) const;
     virtual bool updateDisplay();
     int32_t updateBlockSize();
     intptr_t getOutputLatency();

@@ -203,3 +203,31 @@ TEST(Processing, RecoversAfterNonFiniteInput)
             ASSERT_TRUE(std::fabs(y.left[i]) < 2.0 && std::fabs(y.right[i]) < 2.0) << settled << " " << i;
     }
 }
+
+// Whatever value a host sends, every block stays finite, and once the value
+// is taken back the output returns to what it was.
+TEST(Processing, AnyParameterValueKeepsTheOutputFinite)
+{
+    const auto x = sine(1024, 200.0, 44100.0, 0.5);
+    const auto settle = sine(3 * 44100, 200.0, 44100.0, 0.5);
+    EngineHarness reference;
+    reference.fx.setPresetNo(5);
+    const Stereo expected = (reference.run(settle, settle), reference.run(x, x));
+    for (float hostile : {2.0f, 10.0f, 50.0f, 205.0f, 1e38f, -1e38f, -0.001f, 1.0000001f}) {
+        EngineHarness h;
+        h.fx.setPresetNo(5);
+        for (int index = 0; index < kNumParams; ++index) {
+            const float before = h.fx.getParameter(index);
+            h.fx.setParameter(index, hostile);
+            const Stereo y = h.run(x, x, 256);
+            for (size_t i = 0; i < y.left.size(); ++i)
+                ASSERT_TRUE(std::isfinite(y.left[i]) && std::isfinite(y.right[i]))
+                    << "value " << hostile << " on " << index << " at " << i;
+            h.fx.setParameter(index, before);
+        }
+        h.run(settle, settle);
+        const Stereo back = h.run(x, x);
+        for (size_t i = 0; i < x.size(); ++i)
+            ASSERT_NEAR(back.left[i], expected.left[i], 1e-9) << hostile << " at " << i;
+    }
+}

@@ -74,7 +74,8 @@ TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 TEST(PresetBuffer, RefusedValueLeavesStoreAsBefore)
 {
     FakeStore src;
-    for (float bad : {std::nextafter(1.0f, 2.0f), std::numeric_limits<float>::quiet_NaN(), -1e-7f}) {
+    for (float bad : {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+                      -std::numeric_limits<float>::infinity()}) {
         // Program 3's fifth parameter block, and the single program's last one.
         FakeStore a(0.5f), b(0.5f);
         readBuffer(bufferToBank, a, withWord(written(bankToBuffer, src), 41 + 3 * 840 + 168 + 4 * 32 + 24, bad));

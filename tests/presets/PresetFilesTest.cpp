@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <tuple>
 
 #include <sys/inotify.h>
@@ -102,7 +103,7 @@ TEST_F(PresetFilesTest, RefusedFilesChangeNothing)
         {"bank as program", b, false}, {"program as bank", p, true}, {"MIDI map kind", kind(p, kKindMidiMap), false},
         {"declared length too long", withWord(p, 21, int32_t(p.size() - 41 + 1)), false},
         {"negative declared length", withWord(b, 21, -8), true}, {"negative block count", withWord(p, 13, -1), false},
-        {"bad value in the last program", withWord(b, b.size() - 8, 1.5f), true},
+        {"bad value in the last program", withWord(b, b.size() - 8, std::numeric_limits<float>::infinity()), true},
         {"old program without a whole name", cut(oldFile(kKindPresetOld, 1, 0, false), 28), false},
         // Zero bytes would read as valid values if the records were not checked.
         {"old bank without six names", kind(withWord(Bytes(148), 0, src.uniqueID()), kKindBankOld), true},

@@ -126,3 +126,67 @@ TEST_F(PresetStrip, AMissingManualGivesOneAlert)
     EXPECT_EQ(frame->getModalView(), nullptr); // the desktop showed it
     EXPECT_EQ(static_cast<CControl*>(frame->getViewAt(CPoint(750, 178)))->getValue(), 0.0f);
 }
+
+namespace {
+
+std::vector<int32_t> gEdits;
+
+intptr_t gestureHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit || opcode == audioMasterAutomate)
+        gEdits.push_back(index);
+    return 0;
+}
+
+}  // namespace
+
+// The host knows 42 parameters: the strip's own controls never reach it as
+// gestures or automation, whatever the user does with them.
+TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
+{
+    // Stand-ins for the desktop: every dialog is cancelled, the viewer opens.
+    const fs::path bin = config / "bin";
+    fs::create_directories(bin);
+    for (const char* name : {"zenity", "kdialog", "xdg-open"}) {
+        std::ofstream(bin / name) << "#!/bin/sh\nexit " << (name[0] == 'x' ? 0 : 1) << "\n";
+        fs::permissions(bin / name, fs::perms::owner_all);
+    }
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", bin.c_str(), 1);
+
+    gEdits.clear();
+    AudioEffect* host = createEffectInstance(gestureHost);
+    ASSERT_NE(host, nullptr);
+    auto* ed = static_cast<ADEditor*>(host->getEditor());
+    ASSERT_TRUE(ed->open(nullptr));
+    CFrame* f = ed->getFrame();
+
+    // Name field: click in, type, click elsewhere.
+    click(f, 230, 178);
+    VstKeyCode k{'x', 0, 0};
+    f->onKeyDown(k);
+    click(f, 500, 100);
+    // Program menu: open it and choose from the list.
+    click(f, 299, 178);
+    if (CView* list = f->getModalView()) {
+        const CRect r = list->getViewSize();
+        click(f, r.left + 5, r.bottom - 5);
+    }
+    // Every button of the strip, with the plain, right, double and
+    // Ctrl-double clicks it knows.
+    const CPoint buttons[] = {{316, 178}, {340, 178}, {76, 178}, {26, 178}, {50, 178}, {156, 178}, {97, 178},
+                              {126, 178}, {380, 178}, {358, 178}, {423, 178}, {401, 178}, {750, 178}};
+    for (const CPoint& b : buttons)
+        for (long how : {long(kLButton), long(kRButton), long(kLButton | kDoubleClick),
+                         long(kLButton | kDoubleClick | kControl)})
+            click(f, b.x, b.y, how);
+    setenv("PATH", path.c_str(), 1);
+
+    EXPECT_FALSE(gEdits.empty());  // choosing programs tells the host
+    for (int32_t index : gEdits)
+        EXPECT_TRUE(index >= 0 && index < kNumParams) << index;
+    AEffect* record = host->getAeffect();
+    record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+}

@@ -1,6 +1,7 @@
 // The state chunk: what the host is given, and what happens to the store for
 // current, old, byte-reversed, foreign, truncated and corrupted chunks.
 #include <cstdint>
+#include <limits>
 
 #include "presets/StateChunk.h"
 #include "tests/presets/FakeStore.h"
@@ -94,8 +95,8 @@ TEST(StateChunk, RefusedChunksChangeNothing)
     const std::pair<Bytes, size_t> refused[] = {
         {foreign, foreign.size()}, {withWord(chunk, 0, 0x03000000), chunk.size()}, {reversed3, reversed3.size()},
         {chunk, 0}, {chunk, 7}, {chunk, 48}, {old, 31},
-        // 1.5 in the third program of an old chunk refuses it whole.
-        {withWord(old, 32 + 2 * 192 + 24 + 4 * 9, 1.5f), old.size()}};
+        // An infinite value in the third program of an old chunk refuses it whole.
+        {withWord(old, 32 + 2 * 192 + 24 + 4 * 9, std::numeric_limits<float>::infinity()), old.size()}};
     for (const auto& [data, size] : refused) {
         FakeStore store(0.5f, 4);
         EXPECT_EQ(readChunk(store, data, size), -1) << size;

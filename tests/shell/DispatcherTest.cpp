@@ -1,5 +1,6 @@
 // The effect record and dispatcher as a host sees them, driven in-process
 // with a host callback that records what the plug-in calls.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -76,7 +77,7 @@ TEST_F(Dispatcher, RecordAndIdentity)
     const int32_t answers[][3] = {
         {effGetVendorVersion, 0, 1800}, {effGetVstVersion, 0, 2400}, {effGetPlugCategory, 0, 4},
         {effGetTailSize, 0, 1024}, {effIdentify, 0, 0x4E764566}, {effGetCurrentMidiProgram, 0, -1},
-        {effSetTotalSampleToProcess, 512, 512}, {effCanBeAutomated, 15, 1}};
+        {effSetTotalSampleToProcess, 512, 512}};
     for (const auto& [opcode, arg, answer] : answers)
         EXPECT_EQ(dispatch(opcode, arg, arg), answer) << "opcode " << opcode;
     EXPECT_EQ(text(effGetEffectName, 0, 32), "ZYM sylvatone");
@@ -194,26 +195,56 @@ TEST_F(Dispatcher, ParameterTextsFitTheHostConvention)
     EXPECT_EQ(fx->getParameter(fx, kParamLfGain), 0.4333f);
 }
 
-TEST_F(Dispatcher, ParameterProperties)
+// Hosts build their controls from these: switches toggle, the channel
+// selector has three positions, stepped controls step as the editor does,
+// and what steers nothing is not offered for automation.
+TEST_F(Dispatcher, ParameterPropertiesAndAutomation)
 {
-    const std::set<int> switches = {0, 1, 7, 12, 14, 16, 18, 20, 22, 24, 26, 37, 38, 40, 41};
+    const std::set<int> switches = {0, 7, 12, 14, 16, 18, 20, 22, 24, 26, 37, 38, 40, 41};
+    // Index, positions, large step in positions.
+    const int stepped[][3] = {{1, 3, 1},   {6, 61, 6},  {9, 11, 1},  {13, 5, 1},  {15, 61, 6},
+                              {17, 7, 1},  {19, 61, 6}, {21, 7, 1},  {23, 61, 6}, {25, 5, 1},
+                              {27, 61, 6}};
+    std::set<int> steering;
     for (int i = 0; i < 42; ++i) {
+        char name[16];
+        effect->getParameterName(i, name);
+        if (name[0])
+            steering.insert(i);
+        EXPECT_EQ(dispatch(effCanBeAutomated, i), steering.count(i) ? 1 : 0) << i;
+
         VstParameterProperties p;
         memset(&p, 0x33, sizeof p);
-        intptr_t r = dispatch(effGetParameterProperties, i, 0, &p);
-        EXPECT_EQ(r, switches.count(i) ? 1 : 0) << i;
+        const auto* step = std::find_if(std::begin(stepped), std::end(stepped), [i](auto& s) { return s[0] == i; });
+        const bool isStepped = step != std::end(stepped);
+        const intptr_t r = dispatch(effGetParameterProperties, i, 0, &p);
+        ASSERT_EQ(r, switches.count(i) || isStepped ? 1 : 0) << i;
         if (!r) {
             EXPECT_EQ(p.flags, 0x33333333) << i;
             continue;
         }
-        EXPECT_EQ(p.flags, kVstParameterIsSwitch | kVstParameterUsesFloatStep);
-        EXPECT_EQ(std::make_tuple(p.stepFloat, p.smallStepFloat, p.largeStepFloat),
-                  std::make_tuple(1.0f, 1.0f, 1.0f));
+        if (switches.count(i)) {
+            EXPECT_EQ(p.flags, kVstParameterIsSwitch | kVstParameterUsesFloatStep) << i;
+            EXPECT_EQ(std::make_tuple(p.stepFloat, p.smallStepFloat, p.largeStepFloat),
+                      std::make_tuple(1.0f, 1.0f, 1.0f)) << i;
+        } else {
+            EXPECT_EQ(p.flags, kVstParameterUsesFloatStep) << i;
+            const float one = 1.0f / float((*step)[1] - 1);
+            EXPECT_EQ(std::make_tuple(p.stepFloat, p.smallStepFloat, p.largeStepFloat),
+                      std::make_tuple(one, one, one * float((*step)[2]))) << i;
+        }
         EXPECT_EQ(p.minInteger, 0x33333333);  // untouched
-        char name[16];
-        effect->getParameterName(i, name);
         EXPECT_STREQ(p.label, name);
         EXPECT_EQ(std::string(p.shortLabel), std::string(name).substr(0, 7));
+    }
+    EXPECT_EQ(steering.size(), 21u);
+    EXPECT_EQ(dispatch(effCanBeAutomated, 42), 0);
+    EXPECT_EQ(dispatch(effCanBeAutomated, -1), 0);
+
+    // Every position of the channel selector is a setting of its own.
+    for (float at : {0.0f, 0.5f, 1.0f}) {
+        fx->setParameter(fx, kParamLsr, at);
+        EXPECT_EQ(text(effGetParamDisplay, kParamLsr, 9), at == 0.0f ? "Left" : at == 0.5f ? "Stereo" : "Right");
     }
 }
 
