@@ -94,6 +94,8 @@ TEST(LoadedBundle, StateSavedByOneInstanceRestoresAnother)
     auto first = loadPlugin(), second = loadPlugin();
     ASSERT_TRUE(first && second);
     first->setParameter(27, 0.9f);
+    // A stray automation value is kept in range, so the state still loads.
+    first->setParameter(15, 1.0000001f);
     char name[] = "Session take";
     first->dispatch(effSetProgramName, 0, 0, name);
     void* data = nullptr;
@@ -105,7 +107,7 @@ TEST(LoadedBundle, StateSavedByOneInstanceRestoresAnother)
     second->clearCalls();
     EXPECT_EQ(second->dispatch(effSetChunk, 0, size, saved.data()), 0);
     EXPECT_EQ(second->getParameter(27), 0.9f);
+    EXPECT_EQ(second->getParameter(15), 1.0f);
     EXPECT_EQ(second->programName(), "Session take");
     EXPECT_TRUE(called(*second, audioMasterUpdateDisplay));
-
 }
