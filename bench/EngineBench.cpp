@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 namespace {
 

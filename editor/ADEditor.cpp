@@ -7,7 +7,7 @@
 #include "editor/CLED.h"
 #include "editor/CZYMOnOffButton.h"
 #include "engine/Parameters.h"
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 #include "format/Converters.h"
 #include "gui/CBitmap.h"
 #include "gui/CFont.h"
@@ -78,6 +78,8 @@ CParamDisplay* makeReadout(const CRect& where, CBitmap* background, CParamDispla
 
 ADEditor::ADEditor(Sylvatone* effect) : CPresetSystemEditor(effect), engine(effect)
 {
+    if (engine)
+        engine->setObserver(this);
     rect.top = 0;
     rect.left = 0;
     rect.bottom = 187;
@@ -249,7 +251,7 @@ void ADEditor::idle()
     // After a suspend or resume: new latency texts, the lamp's hold cleared,
     // and the lamp given a tiny, ever different value that shows it off, so
     // it redraws.
-    if (latencyChanged.exchange(false)) {
+    if (latencyDue.exchange(false)) {
         refreshLatency();
         if (engine)
             engine->setClipHold(0.0);
@@ -280,12 +282,12 @@ void ADEditor::refreshLatency()
 
 void ADEditor::resume()
 {
-    latencyChanged.store(true);
+    latencyDue.store(true);
 }
 
 // The thread of the host's suspend and resume: only the flag the next idle
 // takes up.
 void ADEditor::internalSampleRateChanged()
 {
-    latencyChanged.store(true);
+    latencyDue.store(true);
 }

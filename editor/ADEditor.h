@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "plugin/EffectObserver.h"
 #include "presets/CPresetSystemEditor.h"
 
 class CAbout;
@@ -16,7 +17,7 @@ class CLED;
 class CParamDisplay;
 class Sylvatone;
 
-class ADEditor : public CPresetSystemEditor {
+class ADEditor : public CPresetSystemEditor, public EffectObserver {
 public:
     explicit ADEditor(Sylvatone* effect);
     ~ADEditor() override;
@@ -31,8 +32,11 @@ public:
     // Any thread: the value is handed to the user-interface thread, and the
     // controls show it at the next idle.
     void setParameter(int32_t index, float value) override;
+    void parameterChanged(int32_t index, float value) override { setParameter(index, value); }
 
-    // The engine's notices: every resume, and every suspend and resume.
+    // The effect's notices of a suspend or resume: the latency texts and the
+    // lamp are refreshed at the next idle.
+    void latencyChanged() override { internalSampleRateChanged(); }
     virtual void resume();
     virtual void internalSampleRateChanged();
 
@@ -56,5 +60,5 @@ private:
     std::atomic<float> pendingValue[kTagCount];
     std::atomic<bool> pending[kTagCount];
     std::atomic<bool> anyPending{false};
-    std::atomic<bool> latencyChanged{false};
+    std::atomic<bool> latencyDue{false};
 };

@@ -67,7 +67,7 @@ const ParamInfo kParamInfo[kNumParams] = {
     placeholder,
     placeholder,
     placeholder, // 33
-    {"", K::Hidden, -1, U::Mid, true, 0},       // 34
+    {"", K::Hidden, -1, U::Mid, true, 0},           // 34
     hidden,                                         // 35
     hidden,                                         // 36
     {"", K::LowCutEnable, -1, U::LowCut, true, kSwitch},  // 37
@@ -273,7 +273,7 @@ void parameterName(int index, char* text)
 
 bool parameterIsDummy(int index)
 {
-    return !isValidParam(index) || kParamInfo[index].dummy;
+    return !isValidParam(index) || kParamInfo[index].notInPresetData;
 }
 
 bool parameterHoldsAcrossPrograms(int index)

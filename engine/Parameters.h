@@ -28,7 +28,12 @@ enum ParamIndex : int {
     kParamHfFreq,
     kParamHfQ,
     kParamHfGain,
+    // Hidden values that steer nothing; resetAll sets them with their bands.
+    kParamHiddenHmf = 34,
+    kParamHiddenLmf = 35,
+    kParamHiddenHf = 36,
     kParamLowCutEnable = 37,
+    kParamHiddenOn = 39,
     kNumParams = 42,
 };
 
@@ -57,7 +62,7 @@ struct ParamInfo {
     ParamKind kind;
     int band;            // kBandLf..kBandHf for band parameters, else -1
     BandUpdate update;
-    bool dummy;          // not carried by preset data
+    bool notInPresetData;  // preset and bank data do not carry it
     int positions;       // settings hosts step through: 2 for a switch, 0 when not reported
 };
 

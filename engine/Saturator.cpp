@@ -1,6 +1,5 @@
 #include "Saturator.h"
 
-#include "Oversampler.h"
 
 #include <cmath>
 #include <cstring>
@@ -129,17 +128,6 @@ int satLengthFor(double hostRate)
         t = 1023;
     const int n = static_cast<int>(t);
     return n % 2 == 0 ? n + 1 : n;
-}
-
-float latencyFor(double hostRate)
-{
-    return static_cast<float>(satLengthFor(hostRate) / 2 + Upsampler::kDelay);
-}
-
-float latencyMs(double hostRate)
-{
-    const double r = hostRate >= 20000 && hostRate <= 200000 ? hostRate : 44100.0;
-    return static_cast<float>(latencyFor(hostRate) * 1000.0 / r);
 }
 
 Saturator::Saturator()

@@ -9,14 +9,6 @@
 // 1 .. 1023 for absurd or invalid rates.
 int satLengthFor(double hostRate);
 
-// Total latency in host samples: the look-ahead N / 2 plus the 32 samples of
-// the upsampler or its replacement delay.
-float latencyFor(double hostRate);
-
-// The same latency in milliseconds; rates above 200000 Hz or below 20000 Hz
-// (and invalid ones) are converted at 44100 Hz.
-float latencyMs(double hostRate);
-
 // Not thread-safe: configure() and clear() belong to resume, the process
 // calls to the audio thread. Holds everything inline; nothing is allocated.
 class Saturator {

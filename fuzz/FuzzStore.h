@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 class FuzzedInstance {
 public:

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "FuzzStore.h"
-#include "presets/CPresetSystemEditor.h"
 #include "presets/PresetFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -16,11 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool reversed = data[0] & 2;
     const bool fromFile = !(data[0] & 4);
     FuzzedInstance instance;
-    auto* editor = static_cast<CPresetSystemEditor*>(instance.fx.getEditor());
     const size_t length = size - 1;
     std::unique_ptr<char[]> bytes(new char[length ? length : 1]);
     memcpy(bytes.get(), data + 1, length);
-    const bool taken = readPresetData(editor->presetStore(), bytes.get(), length, bank, reversed, fromFile);
+    const bool taken = readPresetData(instance.fx.presetStore(), bytes.get(), length, bank, reversed, fromFile);
     instance.check(taken);
     return 0;
 }

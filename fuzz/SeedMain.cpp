@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Sylvatone.h"
-#include "presets/CPresetSystemEditor.h"
+#include "plugin/Sylvatone.h"
+#include "editor/ADEditor.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         memcpy(old.data() + 32 + p * 192, &fx.program(p), 192);
     write(root / "state_chunk" / "old", old.data(), old.size());
 
-    auto* editor = static_cast<CPresetSystemEditor*>(fx.getEditor());
+    auto* editor = new ADEditor(&fx);  // owned by fx
     char* buffer = nullptr;
     long length = editor->PresetToBuffer(&buffer);
     write(root / "preset_file" / "preset", buffer, static_cast<size_t>(length), 0);

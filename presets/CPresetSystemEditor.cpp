@@ -75,31 +75,13 @@ std::string nameOf(const ProgramRecord& program)
 
 }  // namespace
 
-// The store seen through the effect, refreshing the editor's window.
-class CPresetSystemEditor::Store : public PresetStore {
-public:
-    explicit Store(CPresetSystemEditor& editor) : editor(editor) {}
-
-    int32_t uniqueID() override { return effect().getUniqueID(); }
-    long presetNo() override { return effect().getPresetNo(); }
-    ProgramRecord* programs() override { return effect().committedPrograms(); }
-    bool isDummy(int index) override { return effect().isDummy(index); }
-    bool isDummyOld(int index) override { return effect().isDummyOld(index); }
-    void initializePreset(long i) override { effect().initializePreset(i); }
-    void setPresetName(const char* name) override { effect().setPresetName(name); }
-    void setPresetNo(long n) override { effect().setPresetNo(n); }
-    void showMenuEntry(int entry, const char* name) override { editor.showMenuEntry(entry, name); }
-    void selectMenuEntry(int entry) override { editor.selectMenuEntry(entry); }
-    void showName(const char* name) override { editor.showName(name); }
-
-private:
-    CPresetSystemEffect& effect() { return *editor.presetEffect; }
-    CPresetSystemEditor& editor;
-};
-
-CPresetSystemEditor::CPresetSystemEditor(CPresetSystemEffect* effect)
-    : AEffGUIEditor(effect), presetEffect(effect), store(new Store(*this))
+// Attached to the effect's store for the effect's whole life (the effect
+// owns this object and deletes it last).
+CPresetSystemEditor::CPresetSystemEditor(CPresetSystemEffect* effect) : AEffGUIEditor(effect), presetEffect(effect)
 {
+    if (presetEffect)
+        presetEffect->setView(this);
+    recallPathsAndFilenames();
 }
 
 CPresetSystemEditor::~CPresetSystemEditor()
@@ -109,7 +91,7 @@ CPresetSystemEditor::~CPresetSystemEditor()
 
 PresetStore& CPresetSystemEditor::presetStore()
 {
-    return *store;
+    return presetEffect->presetStore();
 }
 
 bool CPresetSystemEditor::open(void* /*parent*/)
@@ -351,7 +333,7 @@ void CPresetSystemEditor::loadBank(bool reversed)
     if (path.empty())
         return;
     XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    if (loadBankFile(*store, path, reversed))
+    if (loadBankFile(presetStore(), path, reversed))
         showSelectedProgram();
 }
 
@@ -362,7 +344,7 @@ void CPresetSystemEditor::saveBank()
     if (path.empty())
         return;
     XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    saveBankFile(*store, path);
+    saveBankFile(presetStore(), path);
 }
 
 void CPresetSystemEditor::loadPreset(bool reversed)
@@ -373,7 +355,7 @@ void CPresetSystemEditor::loadPreset(bool reversed)
     if (path.empty())
         return;
     XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    if (loadPresetFile(*store, path, reversed))
+    if (loadPresetFile(presetStore(), path, reversed))
         showSelectedProgram();
 }
 
@@ -384,12 +366,12 @@ void CPresetSystemEditor::savePreset()
     if (path.empty())
         return;
     XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    savePresetFile(*store, path);
+    savePresetFile(presetStore(), path);
 }
 
 void CPresetSystemEditor::saveDefaultBank()
 {
-    ::saveDefaultBank(*store, preferences);
+    ::saveDefaultBank(presetStore(), preferences);
 }
 
 void CPresetSystemEditor::resetDefaultBank()
@@ -399,7 +381,7 @@ void CPresetSystemEditor::resetDefaultBank()
 
 void CPresetSystemEditor::saveDefaultPreset()
 {
-    ::saveDefaultPreset(*store, preferences);
+    ::saveDefaultPreset(presetStore(), preferences);
 }
 
 void CPresetSystemEditor::resetDefaultPreset()
@@ -409,23 +391,23 @@ void CPresetSystemEditor::resetDefaultPreset()
 
 void CPresetSystemEditor::storeA()
 {
-    ::storeA(*store, preferences);
+    ::storeA(presetStore(), preferences);
 }
 
 void CPresetSystemEditor::storeB()
 {
-    ::storeB(*store, preferences);
+    ::storeB(presetStore(), preferences);
 }
 
 void CPresetSystemEditor::recallA()
 {
-    if (::recallA(*store, preferences))
+    if (::recallA(presetStore(), preferences))
         showSelectedProgram();
 }
 
 void CPresetSystemEditor::recallB()
 {
-    if (::recallB(*store, preferences))
+    if (::recallB(presetStore(), preferences))
         showSelectedProgram();
 }
 
@@ -442,11 +424,6 @@ void CPresetSystemEditor::storePathsAndFilenames()
 void CPresetSystemEditor::recallPathsAndFilenames()
 {
     ::recallPathsAndFilenames(paths, preferences);
-}
-
-void CPresetSystemEditor::loadDefaults()
-{
-    ::loadDefaults(*store, preferences, paths);
 }
 
 std::string CPresetSystemEditor::manualCommand()
@@ -467,29 +444,29 @@ void CPresetSystemEditor::openManual()
 void CPresetSystemEditor::BufferToBankOld(char* data, long available, bool swapped, int numPrograms,
                                           int numParams)
 {
-    bufferToBankOld(*store, data, available, swapped, numPrograms, numParams);
+    bufferToBankOld(presetStore(), data, available, swapped, numPrograms, numParams);
 }
 
 void CPresetSystemEditor::BufferToBank(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToBank(*store, data, available, *header, swapped);
+        bufferToBank(presetStore(), data, available, *header, swapped);
 }
 
 long CPresetSystemEditor::BankToBuffer(char** out)
 {
-    return bankToBuffer(*store, out);
+    return bankToBuffer(presetStore(), out);
 }
 
 void CPresetSystemEditor::BufferToPresetOld(char* data, long available, bool swapped, int numParams)
 {
-    bufferToPresetOld(*store, data, available, swapped, numParams);
+    bufferToPresetOld(presetStore(), data, available, swapped, numParams);
 }
 
 void CPresetSystemEditor::BufferToPreset(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToPreset(*store, data, available, *header, swapped);
+        bufferToPreset(presetStore(), data, available, *header, swapped);
 }
 
 namespace {
@@ -513,7 +490,7 @@ private:
 long CPresetSystemEditor::MidiToBuffer(char** out)
 {
     EffectMidiParameters params(*presetEffect);
-    return midiToBuffer(*store, params, out);
+    return midiToBuffer(presetStore(), params, out);
 }
 
 void CPresetSystemEditor::BufferToMidi(char* data, long available, newpresetheader* header, bool swapped)
@@ -526,10 +503,10 @@ void CPresetSystemEditor::BufferToMidi(char* data, long available, newpresethead
 void CPresetSystemEditor::BufferToMidiOld(char* data, long available, bool swapped, int numParams)
 {
     EffectMidiParameters params(*presetEffect);
-    bufferToMidiOld(*store, params, data, available, swapped, numParams);
+    bufferToMidiOld(presetStore(), params, data, available, swapped, numParams);
 }
 
 long CPresetSystemEditor::PresetToBuffer(char** out)
 {
-    return presetToBuffer(*store, out);
+    return presetToBuffer(presetStore(), out);
 }

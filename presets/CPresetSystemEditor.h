@@ -1,7 +1,6 @@
-// The preset layer of the editor object. It exists for the effect's whole
-// life, window or not, and serves the program store: the preset and bank
-// buffers (for the state chunk, files and preferences), the user's defaults
-// at construction, and showing a program name the host set.
+// The preset layer of the editor object: the preset strip in the window,
+// the file dialogs and the user-wide defaults and memories. It only shows
+// and drives the program store, which answers chunks and files itself.
 #pragma once
 
 #include <memory>
@@ -10,6 +9,7 @@
 #include "presets/Preferences.h"
 #include "presets/PresetBuffer.h"
 #include "presets/PresetFiles.h"
+#include "presets/ProgramStoreView.h"
 #include "shell/AEffGUIEditor.h"
 
 class COptionMenu;
@@ -17,7 +17,7 @@ class CPresetSystemEffect;
 class CPSKickButton;
 class CTextEdit;
 
-class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
+class CPresetSystemEditor : public AEffGUIEditor, public CControlListener, public ProgramStoreView {
 public:
     explicit CPresetSystemEditor(CPresetSystemEffect* effect);
     ~CPresetSystemEditor() override;
@@ -31,10 +31,12 @@ public:
     // editor's.
     void valueChanged(CControl* control) override;
 
+    // What the store shows while the window is open (nothing without one).
+    void showMenuEntry(int entry, const char* name) override;
+    void selectMenuEntry(int entry) override;
+    void showName(const char* name) override;
     // Shows a program name set by the host.
-    virtual void nameChangedExternal(char* name);
-    // Applies the user's stored defaults while the effect is being built.
-    virtual void loadDefaults();
+    void nameChangedExternal(char* name) override;
 
     // The strip's actions: files through the desktop's file dialog, and the
     // user-wide defaults and memories in the preferences.
@@ -88,10 +90,6 @@ public:
     static std::string manualCommand();
 
 protected:
-    // Window refresh while buffers are read; nothing without a window.
-    virtual void showMenuEntry(int entry, const char* name);
-    virtual void selectMenuEntry(int entry);
-    virtual void showName(const char* name);
     // The selected program's name shown in the field and the menu.
     void showSelectedProgram();
     // A path from the desktop's file dialog; empty when nothing was chosen.
@@ -105,8 +103,4 @@ protected:
     CTextEdit* nameDisplay = nullptr;
     COptionMenu* programMenu = nullptr;
     CPSKickButton* manualButton = nullptr;
-
-private:
-    class Store;
-    std::unique_ptr<Store> store;
 };

@@ -2,14 +2,48 @@
 
 #include <cstring>
 
-#include "presets/CPresetSystemEditor.h"
+#include "presets/PresetFiles.h"
 #include "presets/StateChunk.h"
+
+// The store as the buffer, chunk and file operations see it.
+class CPresetSystemEffect::Store : public PresetStore {
+public:
+    explicit Store(CPresetSystemEffect& effect) : fx(effect) {}
+
+    int32_t uniqueID() override { return fx.getUniqueID(); }
+    long presetNo() override { return fx.getPresetNo(); }
+    ProgramRecord* programs() override { return fx.committedPrograms(); }
+    bool isDummy(int index) override { return fx.isDummy(index); }
+    bool isDummyOld(int index) override { return fx.isDummyOld(index); }
+    void initializePreset(long i) override { fx.initializePreset(i); }
+    void setPresetName(const char* name) override { fx.setPresetName(name); }
+    void setPresetNo(long n) override { fx.setPresetNo(n); }
+    void showMenuEntry(int entry, const char* name) override
+    {
+        if (fx.view)
+            fx.view->showMenuEntry(entry, name);
+    }
+    void selectMenuEntry(int entry) override
+    {
+        if (fx.view)
+            fx.view->selectMenuEntry(entry);
+    }
+    void showName(const char* name) override
+    {
+        if (fx.view)
+            fx.view->showName(name);
+    }
+
+private:
+    CPresetSystemEffect& fx;
+};
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster, const ProgramRecord* factoryPrograms)
     : AudioEffectX(audioMaster, 1, kNumProgramParams),
       oldChunkBuffer(kOldChunkBufferSize),
       chunkBuffer(kChunkBufferSize),
-      factory(factoryPrograms)
+      factory(factoryPrograms),
+      store(new Store(*this))
 {
     programsAreChunks(true);
     curProgram = 0;
@@ -17,11 +51,14 @@ CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster, const 
     templateProgram = programs[0];
 }
 
-CPresetSystemEffect::~CPresetSystemEffect() = default;
-
-CPresetSystemEditor* CPresetSystemEffect::presetEditor() const
+CPresetSystemEffect::~CPresetSystemEffect()
 {
-    return static_cast<CPresetSystemEditor*>(editor);
+    view = nullptr;
+}
+
+PresetStore& CPresetSystemEffect::presetStore()
+{
+    return *store;
 }
 
 void CPresetSystemEffect::storeName(ProgramRecord& record, const char* name)
@@ -44,8 +81,8 @@ void CPresetSystemEffect::initPresets()
 void CPresetSystemEffect::loadDefaults()
 {
     templateProgram = programs[0];
-    if (presetEditor())
-        presetEditor()->loadDefaults();
+    const Preferences preferences;
+    ::loadDefaults(*store, preferences);
 }
 
 void CPresetSystemEffect::initializePreset(long i)
@@ -123,8 +160,8 @@ void CPresetSystemEffect::setProgramName(char* name)
     if (name)
         memcpy(cut, name, strnlen(name, kProgramNameSize));
     storeName(programs[static_cast<size_t>(currentPreset)], cut);
-    if (presetEditor())
-        presetEditor()->nameChangedExternal(cut);
+    if (view)
+        view->nameChangedExternal(cut);
 }
 
 void CPresetSystemEffect::setPresetName(const char* name)
@@ -160,14 +197,14 @@ int32_t CPresetSystemEffect::processEvents(VstEvents* /*events*/)
 // The state chunk: an 8-byte header and the bank of all six programs.
 int32_t CPresetSystemEffect::getChunk(void** data, bool /*isPreset*/)
 {
-    if (chunkBuffer.empty() || !presetEditor())
+    if (chunkBuffer.empty())
         return 0;
-    return writeStateChunk(presetEditor()->presetStore(), chunkBuffer.data(), chunkBufferSize, data);
+    return writeStateChunk(*store, chunkBuffer.data(), chunkBufferSize, data);
 }
 
 int32_t CPresetSystemEffect::setChunk(void* data, int32_t byteSize, bool /*isPreset*/)
 {
-    if (chunkBuffer.empty() || oldChunkBuffer.empty() || !presetEditor())
+    if (chunkBuffer.empty() || oldChunkBuffer.empty())
         return -1;
-    return readStateChunk(presetEditor()->presetStore(), data, byteSize, oldChunkBuffer.data());
+    return readStateChunk(*store, data, byteSize, oldChunkBuffer.data());
 }

@@ -1,17 +1,20 @@
 // The program store between the VST layers and the equaliser: six programs
-// of a name and 42 values each, the selected one, renaming, and the buffers
-// the state chunk is built in. The host sees a single program whose name is
-// the selected program's.
+// of a name and 42 values each, the selected one, renaming, the state chunk
+// and the user's stored defaults. The host sees a single program whose name
+// is the selected program's. The store answers chunks and files itself; a
+// window only shows and drives it, through ProgramStoreView.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <vector>
 
-#include "presets/ProgramRecord.h"
+#include "engine/ProgramRecord.h"
+#include "presets/ProgramStoreView.h"
 #include "shell/AudioEffectX.h"
 
-class CPresetSystemEditor;
+class PresetStore;
 
 // Size of the largest chunk: an 8-byte header and a bank buffer of six
 // programs with every parameter carried.
@@ -66,9 +69,14 @@ public:
     const ProgramRecord& program(int i);
     bool isLoadingPreset() const { return loadingPreset; }
 
+    // The programs as the buffer, chunk and file operations see them; window
+    // refreshes go to the attached view (user-interface thread).
+    PresetStore& presetStore();
+    // The window that shows the store; null detaches it. It must stay
+    // attached no longer than it lives.
+    void setView(ProgramStoreView* window) { view = window; }
+
 protected:
-    friend class CPresetSystemEditor;  // its buffer operations read and write the programs
-    CPresetSystemEditor* presetEditor() const;
     // Stores a name cut to 23 characters, NUL-padded.
     void storeName(ProgramRecord& record, const char* name);
 
@@ -93,5 +101,9 @@ protected:
     std::atomic<uint64_t> liveChanged{0};  // bit i: value i changed since the last commit
 
 private:
+    class Store;
+
     const ProgramRecord* factory;
+    ProgramStoreView* view = nullptr;
+    std::unique_ptr<Store> store;
 };

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "presets/ProgramRecord.h"
+#include "engine/ProgramRecord.h"
 
 // Kinds in the header. The current layout is written; the old flat layout
 // (33, 55, 11) is only read.

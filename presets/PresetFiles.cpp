@@ -230,10 +230,9 @@ void recallPathsAndFilenames(PresetPaths& paths, const Preferences& prefs)
     recallPath(prefs, kPrefCurrPreset, paths.preset);
 }
 
-void loadDefaults(PresetStore& store, const Preferences& prefs, PresetPaths& paths)
+void loadDefaults(PresetStore& store, const Preferences& prefs)
 {
     loadDefaultBank(store, prefs);
     store.setPresetNo(0);
     loadDefaultPreset(store, prefs);
-    recallPathsAndFilenames(paths, prefs);
 }

@@ -81,6 +81,6 @@ bool storePathsAndFilenames(const PresetPaths& paths, Preferences& prefs);
 void recallPathsAndFilenames(PresetPaths& paths, const Preferences& prefs);
 
 // What a new instance starts with: the user's default bank (or the programs
-// already in the store), program 0 selected, program 0 replaced by the
-// user's default program when there is one, and the remembered file choices.
-void loadDefaults(PresetStore& store, const Preferences& prefs, PresetPaths& paths);
+// already in the store), program 0 selected, and program 0 replaced by the
+// user's default program when there is one.
+void loadDefaults(PresetStore& store, const Preferences& prefs);

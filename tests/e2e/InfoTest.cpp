@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Sylvatone.h"
-#include "presets/CPresetSystemEditor.h"
+#include "plugin/Sylvatone.h"
+#include "editor/ADEditor.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ TEST(InfoCommand, PrintsTheHostViewOfTheDefaultOrAPresetFile)
     char name[] = "From a session";
     fx.setProgramName(name);
     char* buffer = nullptr;
-    const long length = static_cast<CPresetSystemEditor*>(fx.getEditor())->PresetToBuffer(&buffer);
+    const long length = (new ADEditor(&fx))->PresetToBuffer(&buffer);  // owned by fx
     const std::string preset = testing::TempDir() + "/bass.zym";
     std::ofstream(preset, std::ios::binary).write(buffer, length);
     delete[] buffer;

@@ -8,7 +8,7 @@
 
 #include "editor/ADEditor.h"
 #include "editor/CLED.h"
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 #include "shell/BundleReference.h"
 #include "tests/gui/GuiTestSupport.h"
 

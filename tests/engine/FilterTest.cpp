@@ -1,4 +1,5 @@
-#include "EngineHarness.h"  // Filter, and the test signals
+#include "engine/Filter.h"
+#include "tests/engine/Signals.h"
 
 #include <gtest/gtest.h>
 

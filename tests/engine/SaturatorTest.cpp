@@ -1,3 +1,4 @@
+#include "engine/Latency.h"
 #include "engine/Saturator.h"
 
 #include <gtest/gtest.h>

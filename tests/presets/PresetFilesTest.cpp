@@ -183,18 +183,17 @@ TEST_F(PresetFilesTest, DefaultsAndPathsThroughPreferences)
 {
     Preferences prefs;
     FakeStore a(0.1f, 2), b(0.7f, 5), loaded(0.4f), started(0.4f), later(0.0f, 3);
-    PresetPaths paths;
     // A default bank selects the program it names; a new instance then
     // starts at program 0, which the default program replaces.
     ASSERT_TRUE(saveDefaultBank(a, prefs) && saveDefaultPreset(b, prefs));
     ASSERT_TRUE(loadDefaultBank(loaded, prefs));
     EXPECT_EQ(loaded.sel, 2);
-    loadDefaults(started, prefs, paths);
+    loadDefaults(started, prefs);
     EXPECT_EQ(started.sel, 0);
     EXPECT_TRUE(started.holds(b.carried(5), 0) && started.holds(a.carried(4), 4));
     // Without them the programs stay as they are.
     ASSERT_TRUE(resetDefaultBank(prefs) && resetDefaultPreset(prefs) && resetDefaultMidi(prefs));
-    loadDefaults(later, prefs, paths);
+    loadDefaults(later, prefs);
     EXPECT_TRUE(later == FakeStore());
 
     PresetPaths chosen{"", "", "Warm bass.zym"}, recalled{"", "", "mine.zym"};

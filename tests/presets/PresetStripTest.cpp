@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/ADEditor.h"
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 #include "gui/CMenuItem.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
@@ -26,7 +26,7 @@ struct PresetStrip : ::testing::Test {
     {
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         fx = new Sylvatone(nullptr);
-        editor = static_cast<ADEditor*>(fx->getEditor());
+        editor = new ADEditor(fx);  // owned by fx
         ASSERT_TRUE(editor->open(nullptr));
         frame = editor->getFrame();
     }

@@ -3,8 +3,8 @@
 // earlier build saved with such values still loads.
 #include <limits>
 
-#include "engine/Sylvatone.h"
-#include "presets/CPresetSystemEditor.h"
+#include "plugin/Sylvatone.h"
+#include "presets/PresetFiles.h"
 #include "presets/StateChunk.h"
 #include "tests/presets/FakeStore.h"
 
@@ -14,7 +14,7 @@ const float kStray[] = {1.0000001f, 2.0f, -0.001f, 1e38f, -1e38f, 50.0f};
 
 PresetStore& storeOf(Sylvatone& fx)
 {
-    return static_cast<CPresetSystemEditor*>(fx.getEditor())->presetStore();
+    return fx.presetStore();
 }
 
 // A renamed program 3 automated with one stray value on several kinds of

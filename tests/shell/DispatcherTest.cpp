@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 namespace {
 

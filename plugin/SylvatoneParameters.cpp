@@ -2,8 +2,7 @@
 // into the selected program, notifying the editor, and the host's texts.
 #include <cstring>
 
-#include "editor/ADEditor.h"
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 // Any thread. The value is decoded into atomics, its band marked for the
 // audio thread and its index for the program store; nothing else is written.
@@ -17,11 +16,11 @@ void Sylvatone::setParameter(int32_t index, float value)
         // decoded or stored, so saved data always loads again.
         if (!normaliseValue(value))
             return;
-        requestUpdate(decodeParameter(params, index, value));
+        engine.setParameter(index, value);
         markLiveChanged(index);
     }
-    if (adEditor())
-        adEditor()->setParameter(index, value);
+    if (EffectObserver* o = observer.load(std::memory_order_acquire))
+        o->parameterChanged(index, value);
 }
 
 bool Sylvatone::holdsAcrossPrograms(int index)
@@ -33,12 +32,12 @@ float Sylvatone::getParameter(int32_t index)
 {
     if (!isValidParam(index))
         return 0.0f;
-    return params.rawValues[index].load(std::memory_order_relaxed);
+    return engine.paramState().rawValues[index].load(std::memory_order_relaxed);
 }
 
 float Sylvatone::getParameterValue(long index)
 {
-    return parameterValue(params, index);
+    return parameterValue(engine.paramState(), index);
 }
 
 void Sylvatone::getParameterLabel(int32_t /*index*/, char* label)
@@ -48,7 +47,7 @@ void Sylvatone::getParameterLabel(int32_t /*index*/, char* label)
 
 void Sylvatone::getParameterDisplay(int32_t index, char* text)
 {
-    parameterDisplay(params, index, text);
+    parameterDisplay(engine.paramState(), index, text);
 }
 
 void Sylvatone::getParameterName(int32_t index, char* text)
@@ -83,41 +82,4 @@ bool Sylvatone::isDummy(int index)
 bool Sylvatone::isDummyOld(int index)
 {
     return parameterIsDummy(index);
-}
-
-void Sylvatone::requestUpdate(BandUpdate update)
-{
-    if (update != BandUpdate::None)
-        pendingUpdates.fetch_or(1u << static_cast<unsigned>(update), std::memory_order_release);
-}
-
-void Sylvatone::applyPendingUpdates()
-{
-    unsigned pending = pendingUpdates.exchange(0, std::memory_order_acquire);
-    for (int u = 1; u < kNumBandUpdates; ++u)
-        if (pending & (1u << u))
-            runUpdate(static_cast<BandUpdate>(u));
-}
-
-void Sylvatone::runUpdate(BandUpdate update)
-{
-    switch (update) {
-    case BandUpdate::LowCut:
-        updateLowCut();
-        break;
-    case BandUpdate::LowShelf:
-        updateLowShelf();
-        break;
-    case BandUpdate::LowMid:
-        updateLowMid();
-        break;
-    case BandUpdate::Mid:
-        updateMid();
-        break;
-    case BandUpdate::HighShelf:
-        updateHighShelf();
-        break;
-    case BandUpdate::None:
-        break;
-    }
 }

@@ -3,7 +3,7 @@
 // towards the new response (or jumps, between suspend and resume).
 #include <cmath>
 
-#include "engine/Sylvatone.h"
+#include "engine/EqEngine.h"
 
 namespace {
 
@@ -46,14 +46,14 @@ double bellQ(double base, double k, double X, double p)
 
 }  // namespace
 
-void Sylvatone::rateFilters(Filter* const* filters, int count)
+void EqEngine::rateFilters(Filter* const* filters, int count)
 {
     for (int i = 0; i < count; ++i)
         if (filters[i]->getSampleRate() != internalRate)
             filters[i]->setSampleRate(internalRate);
 }
 
-void Sylvatone::updateLowCut()
+void EqEngine::updateLowCut()
 {
     Filter* f[2] = {&channels[0].lowCut, &channels[1].lowCut};
     rateFilters(f, 2);
@@ -74,7 +74,7 @@ void Sylvatone::updateLowCut()
 
 // LF and HF share one shape: a broad bell shaped by a narrower companion for
 // boosts, a shelf alone for cuts.
-void Sylvatone::updateShelfBand(int band, int shelfType, double cutFreqFactor)
+void EqEngine::updateShelfBand(int band, int shelfType, double cutFreqFactor)
 {
     const BandView b = view(params.bands[band]);
     const bool lf = band == kBandLf;
@@ -118,19 +118,19 @@ void Sylvatone::updateShelfBand(int band, int shelfType, double cutFreqFactor)
     }
 }
 
-void Sylvatone::updateLowShelf()
+void EqEngine::updateLowShelf()
 {
     updateShelfBand(kBandLf, kLowShelfType, 2.0);
 }
 
-void Sylvatone::updateHighShelf()
+void EqEngine::updateHighShelf()
 {
     updateShelfBand(kBandHf, kHighShelfType, 0.5);
 }
 
 // LMF and HMF: bells whose widths follow the gain; cuts deepen the main bell
 // and widen the companion.
-void Sylvatone::updateBellBand(int band, const BellLaw& boost, const BellLaw& cut)
+void EqEngine::updateBellBand(int band, const BellLaw& boost, const BellLaw& cut)
 {
     const BandView b = view(params.bands[band]);
     const bool lmf = band == kBandLmf;
@@ -157,14 +157,14 @@ void Sylvatone::updateBellBand(int band, const BellLaw& boost, const BellLaw& cu
     }
 }
 
-void Sylvatone::updateLowMid()
+void EqEngine::updateLowMid()
 {
     static const BellLaw boost{0.42, 0.3, 2.8, 1.0, -0.15};
     static const BellLaw cut{0.71, 0.6, 0.35, 1.37, -0.27};
     updateBellBand(kBandLmf, boost, cut);
 }
 
-void Sylvatone::updateMid()
+void EqEngine::updateMid()
 {
     static const BellLaw boost{0.37, 0.2, 2.8, 1.0, -0.15};
     static const BellLaw cut{0.71, 0.4, 0.35, 1.33, -0.25};

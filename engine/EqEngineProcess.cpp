@@ -1,11 +1,11 @@
-// The host's processing entries and the per-block signal path: sub-blocks of
-// 16 host samples carried at 64-bit through oversampling, the equaliser, the
-// output gain, the low cut, decimation and the saturation stage. Runs on the
-// audio thread; allocates nothing and takes no lock.
+// The per-block signal path: sub-blocks of 16 host samples carried at 64
+// bits through oversampling, the equaliser, the output gain, the low cut,
+// decimation and the saturation stage. Audio thread; allocates nothing and
+// takes no lock.
 #include <cmath>
 
+#include "engine/EqEngine.h"
 #include "engine/StereoChain.h"
-#include "engine/Sylvatone.h"
 
 namespace {
 
@@ -40,62 +40,32 @@ void readIn(const T* in, int m, double* x)
 
 }  // namespace
 
-void Sylvatone::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)
+template <typename T>
+void EqEngine::processStereo(const T* inL, const T* inR, T* outL, T* outR, int frames)
 {
-    if (isInputConnected(1) && stereoInput())
-        processLoopFast(inputs, outputs, sampleFrames);
-    else
-        processLoopFastMono(inputs, outputs, sampleFrames);
+    processLoop<false>(inL, inR, outL, outR, frames);
 }
 
-void Sylvatone::processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames)
+template <typename T>
+void EqEngine::processMono(const T* in, T* outL, T* outR, int frames)
 {
-    if (isInputConnected(1) && stereoInput())
-        processLoopFastDouble(inputs, outputs, sampleFrames);
-    else
-        processLoopFastDoubleMono(inputs, outputs, sampleFrames);
-}
-
-void Sylvatone::processLoopFast(float** inputs, float** outputs, int sampleFrames)
-{
-    processLoop<false>(inputs, outputs, sampleFrames);
-}
-
-void Sylvatone::processLoopFastMono(float** inputs, float** outputs, int sampleFrames)
-{
-    processLoop<true>(inputs, outputs, sampleFrames);
-}
-
-void Sylvatone::processLoopFastDouble(double** inputs, double** outputs, int sampleFrames)
-{
-    processLoop<false>(inputs, outputs, sampleFrames);
-}
-
-void Sylvatone::processLoopFastDoubleMono(double** inputs, double** outputs, int sampleFrames)
-{
-    processLoop<true>(inputs, outputs, sampleFrames);
+    processLoop<true>(in, in, outL, outR, frames);
 }
 
 template <bool Mono, typename T>
-void Sylvatone::processLoop(T** inputs, T** outputs, int sampleFrames)
+void EqEngine::processLoop(const T* inL, const T* inR, T* outL, T* outR, int frames)
 {
     // Nothing to read or nowhere to write: no audio passes.
-    if (sampleFrames < 1 || !inputs || !outputs || !inputs[0] || !outputs[0]) {
+    if (frames < 1 || !inL || !outL) {
         outputPeak.store(0.0, rel);
         return;
     }
-    const T* inL = inputs[0];
-    const T* inR = inL;
-    if (!Mono && isInputConnected(1) && stereoInput() && inputs[1])
-        inR = inputs[1];
-    T* outL = outputs[0];
-    T* outR = nullptr;
-    if (isOutputConnected(1) && stereoOutput() && outputs[1])
-        outR = outputs[1];
+    if (!inR)
+        inR = inL;
 
     double peak[2] = {0.0, 0.0};
-    for (int done = 0; done < sampleFrames; done += kSubBlock) {
-        const int m = sampleFrames - done < kSubBlock ? sampleFrames - done : kSubBlock;
+    for (int done = 0; done < frames; done += kSubBlock) {
+        const int m = frames - done < kSubBlock ? frames - done : kSubBlock;
         readIn(inL + done, m, work[0]);
         if (!Mono)
             readIn(inR + done, m, work[1]);
@@ -122,7 +92,7 @@ void Sylvatone::processLoop(T** inputs, T** outputs, int sampleFrames)
 }
 
 template <bool Mono>
-void Sylvatone::processSubBlock(int m)
+void EqEngine::processSubBlock(int m)
 {
     constexpr int C = Mono ? 1 : 2;
     if (pendingUpdates.load(rel) != 0)
@@ -181,7 +151,7 @@ void Sylvatone::processSubBlock(int m)
         sat.processStereo(work[0], work[1], m, satOn);
 }
 
-template void Sylvatone::processLoop<false, float>(float**, float**, int);
-template void Sylvatone::processLoop<true, float>(float**, float**, int);
-template void Sylvatone::processLoop<false, double>(double**, double**, int);
-template void Sylvatone::processLoop<true, double>(double**, double**, int);
+template void EqEngine::processStereo<float>(const float*, const float*, float*, float*, int);
+template void EqEngine::processStereo<double>(const double*, const double*, double*, double*, int);
+template void EqEngine::processMono<float>(const float*, float*, float*, int);
+template void EqEngine::processMono<double>(const double*, double*, double*, int);

@@ -1,17 +1,9 @@
 // Construction, identity, pins and speaker arrangement of the effect.
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 #include <cstring>
 
-#include "editor/ADEditor.h"
 #include "engine/FactoryPresets.h"
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
-{
-    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-        return nullptr;
-    return new Sylvatone(audioMaster);
-}
 
 Sylvatone::Sylvatone(audioMasterCallback audioMaster)
     : CPresetSystemEffect(audioMaster, factoryPrograms())
@@ -24,32 +16,17 @@ Sylvatone::Sylvatone(audioMasterCallback audioMaster)
     canDoubleReplacing();
     setInitialDelay(static_cast<int32_t>(getLatency2()));
 
-    new ADEditor(this);  // registers itself as this effect's editor
-
     initPresets();
     loadDefaults();
     setPresetNo(0);
     suspend();
 }
 
-Sylvatone::~Sylvatone() = default;
-
-ADEditor* Sylvatone::adEditor() const
+// The editor is deleted after this, by the VST layer: nothing may tell it
+// anything from here on.
+Sylvatone::~Sylvatone()
 {
-    return static_cast<ADEditor*>(editor);
-}
-
-// Writes the factory names and the values preset data carries; the rest
-// stays as the program store's own fill left it.
-void Sylvatone::initPresets()
-{
-    const ProgramRecord* factory = factoryPrograms();
-    for (int p = 0; p < kNumPrograms; ++p) {
-        storeName(programs[p], factory[p].name);
-        for (int i = 0; i < kNumParams; ++i)
-            if (!isDummy(i))
-                programs[p].params[i] = factory[p].params[i];
-    }
+    setObserver(nullptr);
 }
 
 namespace {

@@ -1,22 +1,23 @@
-// The equaliser effect: parameters, band design, oversampling, processing
-// and lifecycle on top of the program store.
+// The equaliser as a VST 2.4 effect: the host's parameter, processing and
+// lifecycle entries on top of the program store, running the signal path of
+// EqEngine. An attached editor is told about changes through
+// EffectObserver; the effect knows nothing else of it.
 #pragma once
 
 #include <atomic>
 
-#include "engine/EqChannel.h"
-#include "engine/Oversampler.h"
-#include "engine/ParamState.h"
-#include "engine/Parameters.h"
-#include "engine/Saturator.h"
+#include "engine/EqEngine.h"
+#include "plugin/EffectObserver.h"
 #include "presets/CPresetSystemEffect.h"
-
-class ADEditor;
 
 class Sylvatone : public CPresetSystemEffect {
 public:
     explicit Sylvatone(audioMasterCallback audioMaster);
     ~Sylvatone() override;
+
+    // The editor to tell about changes (null: none). Set before the host
+    // gets the effect; the observer lives as long as the effect.
+    void setObserver(EffectObserver* o) { observer.store(o, std::memory_order_release); }
 
     // Lifecycle.
     void suspend() override;
@@ -50,7 +51,6 @@ public:
     int32_t canDo(char* text) override;
     VstPlugCategory getPlugCategory() override { return kPlugCategMastering; }
 
-    void initPresets() override;
     bool holdsAcrossPrograms(int index) override;
 
     // Engine operations.
@@ -62,26 +62,21 @@ public:
     virtual float getVu() { return 0.0f; }
     // The interpolation taps are computed by each Upsampler as it is built.
     virtual void initUpsDec() {}
+    // Latency in milliseconds at the host's rate, and in host samples.
     virtual float getLatency1();
     virtual float getLatency2();
     virtual int compensate() { return 1; }
 
     // Read-outs for the editor and tests.
-    const ParamState& paramState() const { return params; }
+    const EqEngine& signalPath() const { return engine; }
+    const ParamState& paramState() const { return engine.paramState(); }
     bool stereoInput() const { return stereoIn.load(std::memory_order_relaxed); }
     bool stereoOutput() const { return stereoOut.load(std::memory_order_relaxed); }
-    // Bit mask of band updates requested and not yet applied (1 << BandUpdate).
-    unsigned pendingBandUpdates() const { return pendingUpdates.load(std::memory_order_relaxed); }
-    // Largest absolute output sample of the last processing call, at most 4.
-    double getOutputPeak() const { return outputPeak.load(std::memory_order_relaxed); }
-    bool isOversampling() const { return oversampling; }
-    double getInternalRate() const { return internalRate; }
-    const Saturator& saturator() const { return sat; }
-    // The filters of channel 0 (left) or 1 (right).
-    const EqChannel& channel(int c) const { return channels[c]; }
-    double getOutputGainCurrent() const { return outputGainCurrent; }
+    double getOutputPeak() const { return engine.getOutputPeak(); }
+    const EqChannel& channel(int c) const { return engine.channel(c); }
+    double getInternalRate() const { return engine.getInternalRate(); }
     // Applies parameter changes still waiting for the audio thread.
-    void applyPendingUpdates();
+    void applyPendingUpdates() { engine.applyPendingUpdates(); }
 
     // The overload lamp's state, kept here so it outlives the window.
     // User-interface thread only: the editor's idle clears it after a
@@ -89,59 +84,18 @@ public:
     double getClipHold() const { return clipHold; }
     void setClipHold(double hold) { clipHold = hold; }
     // True, and the peak cleared, when the last block reached level.
-    bool takeOutputPeakAtLeast(double level);
+    bool takeOutputPeakAtLeast(double level) { return engine.takeOutputPeakAtLeast(level); }
     // The lamp clicked off: peak and hold cleared.
     void resetClipState();
 
-protected:
-    // The five band updates; each recomputes its group of filters.
-    void updateLowCut();
-    void updateLowShelf();
-    void updateLowMid();
-    void updateMid();
-    void updateHighShelf();
-
-    // Parameter changes only mark their band; the audio thread applies the
-    // marked updates before it filters, so filters are touched by one thread.
-    void requestUpdate(BandUpdate update);
-    void runUpdate(BandUpdate update);
-    void runAllUpdates();
-
-    // Shapes shared by two bands each.
-    struct BellLaw {
-        double base, power, companionWidth, gainScale, companionGain;
-    };
-    void updateShelfBand(int band, int shelfType, double cutFreqFactor);
-    void updateBellBand(int band, const BellLaw& boost, const BellLaw& cut);
-    void rateFilters(Filter* const* filters, int count);
-    void forEachFilter(void (*fn)(Filter&, bool), bool arg);
-
-    // One sub-block of at most kSubBlock host samples, in place in work[].
-    template <bool Mono>
-    void processSubBlock(int m);
+private:
     template <bool Mono, typename T>
     void processLoop(T** inputs, T** outputs, int sampleFrames);
+    void notifyLatency();
 
-    ADEditor* adEditor() const;
-
-    static constexpr int kSubBlock = 16;
-
-    ParamState params;
-    std::atomic<unsigned> pendingUpdates{0};
+    EqEngine engine;
+    std::atomic<EffectObserver*> observer{nullptr};
     std::atomic<bool> stereoIn{true};
     std::atomic<bool> stereoOut{true};
-
-    // Engine state; changed only by construction, suspend and resume.
-    bool suspendedOnce = false;
-    bool oversampling = true;
-    double internalRate = 88200.0;
     double clipHold = 0.0;
-
-    // Signal path state, owned by the audio thread between resumes.
-    EqChannel channels[2];
-    Upsampler upsamplers[2];
-    Saturator sat;
-    double outputGainCurrent = 1.0;
-    std::atomic<double> outputPeak{0.0};
-    alignas(64) double work[2][2 * kSubBlock] = {};
 };

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Sylvatone.h"
+#include "plugin/Sylvatone.h"
 
 // The replacements below pair malloc with free on purpose.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"

@@ -10,15 +10,15 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Sylvatone.h"
-#include "shell/AEffEditor.h"
+#include "plugin/Sylvatone.h"
+#include "editor/ADEditor.h"
 
 TEST(Concurrency, AutomationAudioAndEditorOnTheirOwnThreads)
 {
     Sylvatone fx(nullptr);
     fx.setSampleRate(44100.0f);
     fx.resume();
-    AEffEditor* editor = fx.getEditor();
+    AEffEditor* editor = new ADEditor(&fx);  // owned by fx
     ASSERT_TRUE(editor->open(nullptr));
     std::atomic<bool> stop{false};
 
@@ -74,7 +74,7 @@ TEST(Concurrency, TheProgramStoreWhileAutomationAndAudioRun)
     Sylvatone fx(nullptr);
     fx.setSampleRate(48000.0f);
     fx.resume();
-    AEffEditor* editor = fx.getEditor();
+    AEffEditor* editor = new ADEditor(&fx);  // owned by fx
     ASSERT_TRUE(editor->open(nullptr));
     std::atomic<bool> stop{false};
 
