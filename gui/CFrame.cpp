@@ -173,12 +173,12 @@ void CFrame::pumpEvents()
         case X11Event::kLeave: onMouseExited(where, e.buttons); break;
         case X11Event::kWheel: onWheel(where, e.distance, e.buttons); break;
         case X11Event::kKeyDown: {
-            VstKeyCode key = e.key;
+            CKeyCode key = e.key;
             onKeyDown(key);
             break;
         }
         case X11Event::kKeyUp: {
-            VstKeyCode key = e.key;
+            CKeyCode key = e.key;
             onKeyUp(key);
             break;
         }
@@ -252,7 +252,7 @@ bool CFrame::onWheel(const CPoint& where, const float& distance, const long& but
     return handled;
 }
 
-long CFrame::onKeyDown(VstKeyCode& keyCode)
+long CFrame::onKeyDown(CKeyCode& keyCode)
 {
     KeepAlive alive(this);
     CView* v = modalView ? modalView : focusView;
@@ -264,7 +264,7 @@ long CFrame::onKeyDown(VstKeyCode& keyCode)
     return r;
 }
 
-long CFrame::onKeyUp(VstKeyCode& keyCode)
+long CFrame::onKeyUp(CKeyCode& keyCode)
 {
     KeepAlive alive(this);
     CView* v = modalView ? modalView : focusView;

@@ -46,8 +46,8 @@ public:
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     bool onWheel(const CPoint& where, const float& distance, const long& buttons) override;
-    long onKeyDown(VstKeyCode& keyCode) override;
-    long onKeyUp(VstKeyCode& keyCode) override;
+    long onKeyDown(CKeyCode& keyCode) override;
+    long onKeyUp(CKeyCode& keyCode) override;
 
     // A modal view is added to the frame and gets all mouse and key input.
     // Returns false when another one is set. setModalView(nullptr) removes it

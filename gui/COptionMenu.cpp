@@ -109,9 +109,9 @@ public:
         return kMouseEventHandled;
     }
 
-    long onKeyDown(VstKeyCode& key) override
+    long onKeyDown(CKeyCode& key) override
     {
-        if (key.virt == VKEY_ESCAPE)
+        if (key.virt == kVKeyEscape)
             menu->popupClosed(-1);
         return 1;
     }

@@ -124,41 +124,41 @@ void CTextEdit::looseFocus()
     endEdit();
 }
 
-long CTextEdit::onKeyDown(VstKeyCode& key)
+long CTextEdit::onKeyDown(CKeyCode& key)
 {
     if (!editing)
         return -1;
     switch (key.virt) {
-    case VKEY_RETURN:
-    case VKEY_ENTER:
+    case kVKeyReturn:
+    case kVKeyEnter:
         if (pParentFrame && pParentFrame->getFocusView() == this)
             pParentFrame->setFocusView(nullptr);
         else
             looseFocus();
         return 1;
-    case VKEY_ESCAPE:
+    case kVKeyEscape:
         editing = false;
         setDirty(true);
         if (pParentFrame && pParentFrame->getFocusView() == this)
             pParentFrame->setFocusView(nullptr);
         return 1;
-    case VKEY_BACK:
+    case kVKeyBack:
         if (caret > 0) {
             const size_t from = previousBoundary(editText, caret);
             editText.erase(from, caret - from);
             caret = from;
         }
         break;
-    case VKEY_DELETE:
+    case kVKeyDelete:
         editText.erase(caret, nextBoundary(editText, caret) - caret);
         break;
-    case VKEY_LEFT: caret = previousBoundary(editText, caret); break;
-    case VKEY_RIGHT: caret = nextBoundary(editText, caret); break;
-    case VKEY_HOME: caret = 0; break;
-    case VKEY_END: caret = editText.size(); break;
+    case kVKeyLeft: caret = previousBoundary(editText, caret); break;
+    case kVKeyRight: caret = nextBoundary(editText, caret); break;
+    case kVKeyHome: caret = 0; break;
+    case kVKeyEnd: caret = editText.size(); break;
     default:
         if (key.character < 0x20 || key.character == 0x7f ||
-            (key.modifier & (MODIFIER_CONTROL | MODIFIER_COMMAND)))
+            (key.modifier & (kModifierControl | kModifierCommand)))
             return -1;
         {
             const std::string s = utf8(key.character);

@@ -19,7 +19,7 @@ public:
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
-    long onKeyDown(VstKeyCode& keyCode) override;
+    long onKeyDown(CKeyCode& keyCode) override;
     void takeFocus() override;
     void looseFocus() override;
 

@@ -75,12 +75,12 @@ bool CView::onWheel(const CPoint&, const float&, const long&)
     return false;
 }
 
-long CView::onKeyDown(VstKeyCode&)
+long CView::onKeyDown(CKeyCode&)
 {
     return -1;
 }
 
-long CView::onKeyUp(VstKeyCode&)
+long CView::onKeyUp(CKeyCode&)
 {
     return -1;
 }

@@ -7,7 +7,7 @@
 
 #include "gui/CBaseObject.h"
 #include "gui/CRect.h"
-#include "shell/vst2.h"
+#include "gui/CKeyCode.h"
 
 class CBitmap;
 class CDrawContext;
@@ -83,8 +83,8 @@ public:
     virtual CMouseEventResult onMouseExited(CPoint& where, const long& buttons);
     virtual bool onWheel(const CPoint& where, const float& distance, const long& buttons);
     // Keys: 1 handled, -1 not handled.
-    virtual long onKeyDown(VstKeyCode& keyCode);
-    virtual long onKeyUp(VstKeyCode& keyCode);
+    virtual long onKeyDown(CKeyCode& keyCode);
+    virtual long onKeyUp(CKeyCode& keyCode);
 
     // Keyboard focus, given and taken by the frame.
     virtual void takeFocus() {}

@@ -155,32 +155,32 @@ uint32_t X11Window::keysymFor(uint8_t keycode, uint16_t state) const
     return useShifted ? shifted : plain;
 }
 
-bool X11Window::keysymToKeyCode(uint32_t keysym, uint16_t state, VstKeyCode& key)
+bool X11Window::keysymToKeyCode(uint32_t keysym, uint16_t state, CKeyCode& key)
 {
-    key = VstKeyCode{};
+    key = CKeyCode{};
     switch (keysym) {
-    case 0xff08: key.virt = VKEY_BACK; break;
-    case 0xff09: key.virt = VKEY_TAB; break;
-    case 0xff0b: key.virt = VKEY_CLEAR; break;
-    case 0xff0d: key.virt = VKEY_RETURN; break;
-    case 0xff13: key.virt = VKEY_PAUSE; break;
-    case 0xff1b: key.virt = VKEY_ESCAPE; break;
-    case 0xff50: key.virt = VKEY_HOME; break;
-    case 0xff51: key.virt = VKEY_LEFT; break;
-    case 0xff52: key.virt = VKEY_UP; break;
-    case 0xff53: key.virt = VKEY_RIGHT; break;
-    case 0xff54: key.virt = VKEY_DOWN; break;
-    case 0xff55: key.virt = VKEY_PAGEUP; break;
-    case 0xff56: key.virt = VKEY_PAGEDOWN; break;
-    case 0xff57: key.virt = VKEY_END; break;
-    case 0xff60: key.virt = VKEY_SELECT; break;
-    case 0xff61: key.virt = VKEY_PRINT; break;
-    case 0xff63: key.virt = VKEY_INSERT; break;
-    case 0xff6a: key.virt = VKEY_HELP; break;
-    case 0xff8d: key.virt = VKEY_ENTER; break;
-    case 0xffff: key.virt = VKEY_DELETE; break;
+    case 0xff08: key.virt = kVKeyBack; break;
+    case 0xff09: key.virt = kVKeyTab; break;
+    case 0xff0b: key.virt = kVKeyClear; break;
+    case 0xff0d: key.virt = kVKeyReturn; break;
+    case 0xff13: key.virt = kVKeyPause; break;
+    case 0xff1b: key.virt = kVKeyEscape; break;
+    case 0xff50: key.virt = kVKeyHome; break;
+    case 0xff51: key.virt = kVKeyLeft; break;
+    case 0xff52: key.virt = kVKeyUp; break;
+    case 0xff53: key.virt = kVKeyRight; break;
+    case 0xff54: key.virt = kVKeyDown; break;
+    case 0xff55: key.virt = kVKeyPageUp; break;
+    case 0xff56: key.virt = kVKeyPageDown; break;
+    case 0xff57: key.virt = kVKeyEnd; break;
+    case 0xff60: key.virt = kVKeySelect; break;
+    case 0xff61: key.virt = kVKeyPrint; break;
+    case 0xff63: key.virt = kVKeyInsert; break;
+    case 0xff6a: key.virt = kVKeyHelp; break;
+    case 0xff8d: key.virt = kVKeyEnter; break;
+    case 0xffff: key.virt = kVKeyDelete; break;
     case 0x20:
-        key.virt = VKEY_SPACE;
+        key.virt = kVKeySpace;
         key.character = ' ';
         break;
     default:
@@ -194,11 +194,11 @@ bool X11Window::keysymToKeyCode(uint32_t keysym, uint16_t state, VstKeyCode& key
             return false;
     }
     if (state & XCB_MOD_MASK_SHIFT)
-        key.modifier |= MODIFIER_SHIFT;
+        key.modifier |= kModifierShift;
     if (state & XCB_MOD_MASK_CONTROL)
-        key.modifier |= MODIFIER_CONTROL;
+        key.modifier |= kModifierControl;
     if (state & XCB_MOD_MASK_1)
-        key.modifier |= MODIFIER_ALTERNATE;
+        key.modifier |= kModifierAlternate;
     return true;
 }
 

@@ -9,7 +9,7 @@
 
 #include "gui/CRect.h"
 #include "gui/CairoFwd.h"
-#include "shell/vst2.h"
+#include "gui/CKeyCode.h"
 
 struct xcb_connection_t;
 
@@ -20,7 +20,7 @@ struct X11Event {
     long buttons = 0;   // CButton bits
     float distance = 0; // wheel: +1 up, -1 down
     CRect area;         // expose
-    VstKeyCode key{};
+    CKeyCode key{};
 };
 
 class X11Window {
@@ -43,7 +43,7 @@ public:
 
     // Maps a keysym with X modifier state to a VST key code; false for keys
     // that carry nothing (modifiers alone, unknown keys).
-    static bool keysymToKeyCode(uint32_t keysym, uint16_t state, VstKeyCode& key);
+    static bool keysymToKeyCode(uint32_t keysym, uint16_t state, CKeyCode& key);
 
 private:
     X11Window() = default;

@@ -42,12 +42,12 @@ CMouseEventResult CSaveLoadButton::onMouseExited(CPoint&, const long&)
     return kMouseEventHandled;
 }
 
-long CSaveLoadButton::onKeyDown(VstKeyCode&)
+long CSaveLoadButton::onKeyDown(CKeyCode&)
 {
     return -1;
 }
 
-long CSaveLoadButton::onKeyUp(VstKeyCode&)
+long CSaveLoadButton::onKeyUp(CKeyCode&)
 {
     return -1;
 }

@@ -16,8 +16,8 @@ public:
     CMouseEventResult onMouseEntered(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseExited(CPoint& where, const long& buttons) override;
     // Keys are not used.
-    long onKeyDown(VstKeyCode& keyCode) override;
-    long onKeyUp(VstKeyCode& keyCode) override;
+    long onKeyDown(CKeyCode& keyCode) override;
+    long onKeyUp(CKeyCode& keyCode) override;
 
     CLASS_METHODS(CSaveLoadButton, CKickButton)
 

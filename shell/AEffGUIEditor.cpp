@@ -46,14 +46,31 @@ void AEffGUIEditor::idle()
         frame->idle();
 }
 
+namespace {
+
+// The host's key record as the toolkit's: the same fields and values.
+constexpr bool same(int vst, int toolkit) { return vst == toolkit; }
+static_assert(same(VKEY_BACK, kVKeyBack) && same(VKEY_PAGEDOWN, kVKeyPageDown) && same(VKEY_HELP, kVKeyHelp) &&
+                  same(MODIFIER_SHIFT, kModifierShift) && same(MODIFIER_CONTROL, kModifierControl),
+              "the toolkit's keys keep the host's values");
+
+CKeyCode toolkitKey(const VstKeyCode& key)
+{
+    return CKeyCode{key.character, key.virt, key.modifier};
+}
+
+}  // namespace
+
 bool AEffGUIEditor::onKeyDown(VstKeyCode& key)
 {
-    return frame && frame->onKeyDown(key) > 0;
+    CKeyCode k = toolkitKey(key);
+    return frame && frame->onKeyDown(k) > 0;
 }
 
 bool AEffGUIEditor::onKeyUp(VstKeyCode& key)
 {
-    return frame && frame->onKeyUp(key) > 0;
+    CKeyCode k = toolkitKey(key);
+    return frame && frame->onKeyUp(k) > 0;
 }
 
 bool AEffGUIEditor::setKnobMode(int32_t mode)

@@ -72,9 +72,9 @@ TEST_F(ControlsTest, TextEditTypesCommitsOnEnterAndCancelsOnEscape)
 {
     auto* edit = new CTextEdit(CRect(0, 0, 100, 20), &listener, 92, "Piano");
     frame->addView(edit);
-    auto type = [&](std::vector<VstKeyCode> keys) {
+    auto type = [&](std::vector<CKeyCode> keys) {
         long handled = 1; // -1 if any key was not handled
-        for (VstKeyCode k : keys)
+        for (CKeyCode k : keys)
             handled = std::min(handled, frame->onKeyDown(k));
         return handled;
     };
@@ -82,17 +82,17 @@ TEST_F(ControlsTest, TextEditTypesCommitsOnEnterAndCancelsOnEscape)
     click(frame.frame, 10, 10);
     ASSERT_TRUE(edit->isEditing());
     // é is stored as UTF-8.
-    EXPECT_EQ(type({key(0, VKEY_BACK), key('O'), key(0, VKEY_LEFT), key(0, VKEY_LEFT), key(0xe9), key(0, VKEY_DELETE),
-                    key(0, VKEY_HOME), key(' ', VKEY_SPACE)}), 1);
+    EXPECT_EQ(type({key(0, kVKeyBack), key('O'), key(0, kVKeyLeft), key(0, kVKeyLeft), key(0xe9), key(0, kVKeyDelete),
+                    key(0, kVKeyHome), key(' ', kVKeySpace)}), 1);
     EXPECT_STREQ(edit->getText(), "Piano"); // unchanged until committed
     EXPECT_TRUE(listener.values.empty());
-    type({key(0, VKEY_RETURN)});
+    type({key(0, kVKeyReturn)});
     EXPECT_FALSE(edit->isEditing());
     EXPECT_STREQ(edit->getText(), " Pia\xc3\xa9O");
     EXPECT_EQ(listener.values.size(), 1u);
 
     click(frame.frame, 10, 10);
-    type({key('z'), key(0, VKEY_ESCAPE)});
+    type({key('z'), key(0, kVKeyEscape)});
     EXPECT_STREQ(edit->getText(), " Pia\xc3\xa9O");
     EXPECT_EQ(listener.values.size(), 1u);
 }
@@ -129,7 +129,7 @@ TEST_F(ControlsTest, OptionMenuPopUpChoosesAnEntryOrClosesWithNothing)
     }
     click(frame.frame, 15, 15);
     ASSERT_TRUE(menu->isPopupOpen());
-    VstKeyCode escape = key(0, VKEY_ESCAPE);
+    CKeyCode escape = key(0, kVKeyEscape);
     frame->onKeyDown(escape);
     EXPECT_EQ(frame->getModalView(), nullptr);
     EXPECT_EQ(menu->getCurrentIndex(), 3);

@@ -47,7 +47,7 @@ struct ProbeView : CView {
     CMouseEventResult onMouseEntered(CPoint& where, const long&) override { return note("entered", where); }
     CMouseEventResult onMouseExited(CPoint& where, const long&) override { return note("exited", where); }
     bool onWheel(const CPoint& where, const float&, const long&) override { return note("wheel", where); }
-    long onKeyDown(VstKeyCode&) override { return note("key", lastWhere); }
+    long onKeyDown(CKeyCode&) override { return note("key", lastWhere); }
 
     std::vector<std::string> events;
     std::vector<long> downButtons;
@@ -104,7 +104,7 @@ inline void click(CFrame* f, double x, double y, long buttons = kLButton)
     mouseUp(f, x, y, buttons);
 }
 
-inline VstKeyCode key(int32_t character, unsigned char virt = 0) { return VstKeyCode{character, virt, 0}; }
+inline CKeyCode key(int32_t character, unsigned char virt = 0) { return CKeyCode{character, virt, 0}; }
 
 // 0xAARRGGBB of an opaque pixel of an ARGB32 surface.
 inline uint32_t pixelAt(cairo_surface_t* s, int x, int y)

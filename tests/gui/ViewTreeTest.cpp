@@ -63,7 +63,7 @@ TEST(ViewTree, ModalViewTakesAllInputAndOnlyOneIsAllowed)
 
     click(frame.frame, 10, 90); // far outside the modal view
     frame->onWheel(CPoint(10, 90), 1.f, 0);
-    VstKeyCode k = key('a');
+    CKeyCode k = key('a');
     EXPECT_EQ(frame->onKeyDown(k), 1);
     EXPECT_EQ(modal->events, (Events{"down", "up", "wheel", "key"}));
     EXPECT_EQ(normal->events, Events{});

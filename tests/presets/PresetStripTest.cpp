@@ -165,7 +165,7 @@ TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
 
     // Name field: click in, type, click elsewhere.
     click(f, 230, 178);
-    VstKeyCode k{'x', 0, 0};
+    CKeyCode k{'x', 0, 0};
     f->onKeyDown(k);
     click(f, 500, 100);
     // Program menu: open it and choose from the list.
