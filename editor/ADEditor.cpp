@@ -13,52 +13,32 @@
 #include "gui/CFont.h"
 #include "gui/CHorizontalSwitch.h"
 #include "gui/CParamDisplay.h"
+#include "resources/Layout.h"
 #include "shell/MyFrame.h"
 
 namespace {
 
-constexpr int kBackgroundBitmap = 11500;
-constexpr int kAboutTag = 61;
-constexpr int kLedTag = 64;
 const CColor kLiteGreyCColor(215, 215, 215, 255);
 
-enum class Kind { Knob, Switch, Button };
+using layout::Kind;
 
-// The window's controls in creation order: tag, kind, picture, frames,
-// top-left corner, and for knobs the default value and fine-drag zoom.
-struct Placement {
-    int tag;
-    Kind kind;
-    int bitmap;
-    int frames;
-    CCoord x, y;
-    float defaultValue;
-    double shiftZoom;
-};
+// What a double-click resets a control to, and how much finer a drag with
+// Shift moves a knob: the low cut starts from its lowest step and moves one
+// step per notch of travel; gains and output start from 0 dB.
+float defaultValueOf(const layout::Control& c)
+{
+    return c.tag == kParamHpfFreq ? 0.0f : 0.5f;
+}
 
-const Placement kLayout[] = {
-    {kParamOutput, Kind::Knob, 11562, 31, 642, 35, 0.5f, 2.0},
-    {kParamEqAll, Kind::Button, 11510, 2, 706, 4, 0.0f, 0.0},
-    {kParamLsr, Kind::Switch, 11512, 3, 60, 140, 0.5f, 0.0},
-    {kParamSat, Kind::Button, 11518, 2, 680, 140, 0.0f, 0.0},
-    {kParamHpfFreq, Kind::Knob, 11541, 11, 21, 35, 0.0f, 1.0},
-    {kParamLf, Kind::Button, 11543, 2, 212, 4, 0.0f, 0.0},
-    {kParamLfQ, Kind::Button, 11545, 2, 240, 140, 0.0f, 0.0},
-    {kParamLfFreq, Kind::Switch, 11516, 5, 180, 140, 0.5f, 0.0},
-    {kParamLfGain, Kind::Knob, 11571, 31, 148, 35, 0.5f, 2.0},
-    {kParamLmf, Kind::Button, 11546, 2, 336, 4, 0.0f, 0.0},
-    {kParamLmQ, Kind::Button, 11577, 2, 365, 140, 0.0f, 0.0},
-    {kParamLmfFreq, Kind::Switch, 11547, 7, 294, 140, 0.5f, 0.0},
-    {kParamLmfGain, Kind::Knob, 11572, 31, 271, 35, 0.5f, 2.0},
-    {kParamHmf, Kind::Button, 11548, 2, 462, 4, 0.0f, 0.0},
-    {kParamHmQ, Kind::Button, 11578, 2, 489, 140, 0.0f, 0.0},
-    {kParamHmfFreq, Kind::Switch, 11549, 7, 418, 140, 0.5f, 0.0},
-    {kParamHmfGain, Kind::Knob, 11573, 31, 394, 35, 0.5f, 2.0},
-    {kParamHf, Kind::Button, 11552, 2, 585, 4, 0.0f, 0.0},
-    {kParamHfFreq, Kind::Switch, 11517, 5, 551, 140, 0.5f, 0.0},
-    {kParamHfQ, Kind::Button, 11579, 2, 611, 140, 0.0f, 0.0},
-    {kParamHfGain, Kind::Knob, 11553, 31, 517, 35, 0.5f, 2.0},
-};
+double shiftZoomOf(const layout::Control& c)
+{
+    return c.tag == kParamHpfFreq ? 1.0 : 2.0;
+}
+
+CRect rectOf(const layout::Rect& r)
+{
+    return CRect(r.left, r.top, r.right, r.bottom);
+}
 
 // A read-out showing the piece of background it covers, with its text.
 CParamDisplay* makeReadout(const CRect& where, CBitmap* background, CParamDisplay::StringConvert convert)
@@ -101,7 +81,7 @@ bool ADEditor::open(void* ptr)
         close();
     AEffEditor::open(ptr);
 
-    CBitmap* background = new CBitmap(CResourceDescription(kBackgroundBitmap));
+    CBitmap* background = new CBitmap(CResourceDescription(layout::kBackgroundBitmap));
     // Without its picture the window keeps the editor's own size.
     const CCoord width = background->isLoaded() ? background->getWidth() : rect.right - rect.left;
     const CCoord height = background->isLoaded() ? background->getHeight() : rect.bottom - rect.top;
@@ -117,13 +97,13 @@ bool ADEditor::open(void* ptr)
     frame->setBackground(background);
     setKnobMode(kLinearMode);
 
-    latencyMsDisplay = makeReadout(CRect(580, 171, 630, 183), background, msStringConvert);
+    latencyMsDisplay = makeReadout(rectOf(layout::kLatencyMs), background, msStringConvert);
     frame->addView(latencyMsDisplay);
-    latencySamplesDisplay = makeReadout(CRect(652, 171, 702, 183), background, smpStringConvert);
+    latencySamplesDisplay = makeReadout(rectOf(layout::kLatencySamples), background, smpStringConvert);
     frame->addView(latencySamplesDisplay);
     refreshLatency();
 
-    for (const Placement& p : kLayout) {
+    for (const layout::Control& p : layout::kControls) {
         CBitmap* bitmap = new CBitmap(CResourceDescription(p.bitmap));
         const CCoord w = bitmap->getWidth();
         const CCoord frameHeight = static_cast<CCoord>(static_cast<int>(bitmap->getHeight() / p.frames));
@@ -133,16 +113,19 @@ bool ADEditor::open(void* ptr)
         case Kind::Knob: {
             auto* knob = new CAnimKnob3(size, this, p.tag, p.frames, static_cast<int>(frameHeight), bitmap,
                                         CPoint(p.x, p.y));
-            knob->setDefaultValue(p.defaultValue);
+            knob->setDefaultValue(defaultValueOf(p));
             knob->rangeScale = 0.5;
-            knob->setShiftZoom(p.shiftZoom);
+            knob->setShiftZoom(shiftZoomOf(p));
             control = knob;
             if (p.tag == kParamOutput) {
                 outputKnob = knob;
                 // The lamp sits between the output knob and the master switch.
-                CBitmap* led = new CBitmap(CResourceDescription(11520));
-                const CCoord ledHeight = static_cast<CCoord>(static_cast<int>(led->getHeight() / 3));
-                clipLed = new CLED(CRect(695, 35, 695 + led->getWidth(), 35 + ledHeight), this, kLedTag, led);
+                CBitmap* led = new CBitmap(CResourceDescription(layout::kLampBitmap));
+                const CCoord ledHeight =
+                    static_cast<CCoord>(static_cast<int>(led->getHeight() / layout::kLampFrames));
+                clipLed = new CLED(CRect(layout::kLampX, layout::kLampY, layout::kLampX + led->getWidth(),
+                                         layout::kLampY + ledHeight),
+                                   this, layout::kTagLamp, led);
                 clipLed->setValue(0.0f);
                 led->forget();
             }
@@ -151,7 +134,7 @@ bool ADEditor::open(void* ptr)
         case Kind::Switch:
             control = new CHorizontalSwitch(size, this, p.tag, p.frames, frameHeight, p.frames, bitmap,
                                             CPoint(0, 0));
-            control->setDefaultValue(p.defaultValue);
+            control->setDefaultValue(defaultValueOf(p));
             break;
         case Kind::Button:
             control = new CZYMOnOffButton(size, this, p.tag, bitmap);
@@ -165,8 +148,8 @@ bool ADEditor::open(void* ptr)
         bitmap->forget();
     }
 
-    CBitmap* splash = new CBitmap(CResourceDescription(11580));
-    aboutSpot = new CAbout(CRect(34, 12, 188, 31), this, kAboutTag, splash,
+    CBitmap* splash = new CBitmap(CResourceDescription(layout::kSplashBitmap));
+    aboutSpot = new CAbout(rectOf(layout::kAboutSpot), this, layout::kTagAbout, splash,
                            CRect(0, 0, splash->getWidth(), splash->getHeight()), CPoint(0, 0));
     frame->addView(aboutSpot);
     splash->forget();
@@ -205,7 +188,7 @@ void ADEditor::valueChanged(CControl* control)
         clipLed->setDirty(true);
     if (tag >= 0 && tag < kTagCount && controls[tag] == control) {
         engine->setParameterAutomated(static_cast<int32_t>(tag), control->getValue());
-    } else if (tag == kLedTag && frame && (frame->getCurrentMouseButtons() & kLButton)) {
+    } else if (tag == layout::kTagLamp && frame && (frame->getCurrentMouseButtons() & kLButton)) {
         if (clipLed) {
             clipLed->resetHold();
             clipLed->setDirty(true);

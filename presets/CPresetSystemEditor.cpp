@@ -17,53 +17,11 @@
 #include "presets/CPresetSystemEffect.h"
 #include "presets/XPlatAlert.h"
 #include "presets/XPlatFile.h"
+#include "resources/Layout.h"
 
 namespace {
 
-enum StripTag {
-    kTagName = 92,
-    kTagRocker = 93,
-    kTagLoadBank = 94,
-    kTagSaveBank = 95,
-    kTagLoadPreset = 96,
-    kTagSavePreset = 97,
-    kTagMenu = 104,
-    kTagDefaultBank = 105,
-    kTagDefaultPreset = 106,
-    kTagStoreA = 107,
-    kTagStoreB = 108,
-    kTagRecallA = 109,
-    kTagRecallB = 110,
-    kTagManual = 111,
-};
-
-enum class Button { Rocker, SaveLoad, Kick, KickDoubleClick };
-
-// The strip's buttons in creation order: tag, class, rectangle, picture and
-// its number of images.
-struct StripButton {
-    int tag;
-    Button kind;
-    CCoord left, top, right, bottom;
-    int bitmap;
-    int images;
-};
-
-const StripButton kStrip[] = {
-    {kTagRocker, Button::Rocker, 313, 171, 344, 185, 19997, 5},
-    {kTagLoadBank, Button::SaveLoad, 70, 171, 82, 185, 19993, 3},
-    {kTagSaveBank, Button::SaveLoad, 20, 171, 32, 185, 19994, 3},
-    {kTagDefaultBank, Button::KickDoubleClick, 32, 173, 69, 183, 19990, 3},
-    {kTagLoadPreset, Button::SaveLoad, 150, 171, 162, 185, 19998, 3},
-    {kTagSavePreset, Button::SaveLoad, 91, 171, 103, 185, 19999, 3},
-    // Between the program buttons, at the height of the default-bank button.
-    {kTagDefaultPreset, Button::KickDoubleClick, 103, 173, 150, 183, 19899, 3},
-    {kTagRecallA, Button::Kick, 374, 171, 386, 185, 19991, 3},
-    {kTagStoreA, Button::Kick, 352, 171, 364, 185, 19995, 3},
-    {kTagRecallB, Button::Kick, 417, 171, 429, 185, 19992, 3},
-    {kTagStoreB, Button::Kick, 395, 171, 407, 185, 19996, 3},
-    {kTagManual, Button::Kick, 742, 171, 758, 185, 989, 3},
-};
+using namespace layout;
 
 const char* kManualPath = "Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
 
@@ -107,9 +65,9 @@ bool CPresetSystemEditor::open(void* /*parent*/)
         background = new CBitmap(CResourceDescription(11500));
 
     // The name field, its height centred on the font.
-    const int m = (171 + 185) / 2;
+    const int m = (kNameRow.top + kNameRow.bottom) / 2;
     const int h = static_cast<int>(kNormalFontSmall->getSize());
-    const CRect nameRect(175, m - h / 2 - 2, 292, m + h / 2 + 2);
+    const CRect nameRect(kNameRow.left, m - h / 2 - 2, kNameRow.right, m + h / 2 + 2);
     const long current = presetEffect->getPresetNo();
     const std::string name = nameOf(presetEffect->program(static_cast<int>(current)));
     nameDisplay = new CTextEdit(nameRect, this, kTagName, name.c_str(), background, 0);
@@ -121,8 +79,8 @@ bool CPresetSystemEditor::open(void* /*parent*/)
     nameDisplay->setHoriAlign(kCenterText);
     frame->addView(nameDisplay);
 
-    const CRect menuRect(293, 171, 305, 185);
-    programMenu = new COptionMenu(menuRect, this, kTagMenu, background, nullptr, 7680);
+    const CRect menuRect(kProgramMenu.left, kProgramMenu.top, kProgramMenu.right, kProgramMenu.bottom);
+    programMenu = new COptionMenu(menuRect, this, kTagMenu, background, nullptr, kMenuBitmap);
     programMenu->setBackOffset(CPoint(menuRect.left, menuRect.top));
     programMenu->setNbItemsPerColumn(12);
     for (int p = 0; p < kNumPrograms; ++p)
@@ -132,20 +90,20 @@ bool CPresetSystemEditor::open(void* /*parent*/)
 
     for (const StripButton& b : kStrip) {
         CBitmap* bitmap = new CBitmap(CResourceDescription(b.bitmap));
-        const CRect size(b.left, b.top, b.right, b.bottom);
-        const CCoord imageHeight = static_cast<CCoord>(static_cast<int>(bitmap->getHeight() / b.images));
+        const CRect size(b.at.left, b.at.top, b.at.right, b.at.bottom);
+        const CCoord imageHeight = static_cast<CCoord>(static_cast<int>(bitmap->getHeight() / b.frames));
         CControl* control = nullptr;
         switch (b.kind) {
-        case Button::Rocker:
+        case StripKind::Rocker:
             control = new CPSRockerSwitch(size, this, b.tag, imageHeight, bitmap, CPoint(0, 0), 0);
             break;
-        case Button::SaveLoad:
+        case StripKind::SaveLoad:
             control = new CSaveLoadButton(size, this, b.tag, imageHeight, bitmap, CPoint(0, 0));
             break;
-        case Button::Kick:
-        case Button::KickDoubleClick: {
+        case StripKind::Kick:
+        case StripKind::KickDoubleClick: {
             auto* kick = new CPSKickButton(size, this, b.tag, imageHeight, bitmap, CPoint(0, 0),
-                                           b.kind == Button::KickDoubleClick);
+                                           b.kind == StripKind::KickDoubleClick);
             if (b.tag == kTagManual)
                 manualButton = kick;
             control = kick;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "Layout.h"
+#include "Sizes.h"
 #include "Palette.h"
 
 namespace art {
 
-constexpr int kBackgroundId = 11500;
+constexpr int kBackgroundId = layout::kBackgroundBitmap;
 
 // Painters draw one frame with its top-left corner at the origin.
 

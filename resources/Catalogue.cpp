@@ -51,13 +51,13 @@ std::vector<Picture> catalogue() {
     all.push_back({kBackgroundId, kWindowW, kWindowH, 1, false, {0, 0},
                    [](cairo_t* cr, int) { paintBackground(cr); }});
 
-    all.push_back(knob(11562, kOutputKnob, 31, KnobScale::Bipolar));
-    all.push_back(knob(11541, kLowCutKnob, 11, KnobScale::Stepped));
-    all.push_back({11520, kLampSize, kLampSize, 3, true, kClipLamp,
+    all.push_back(knob(bitmapOf(6), kOutputKnob, layout::control(6).frames, KnobScale::Bipolar));
+    all.push_back(knob(bitmapOf(9), kLowCutKnob, layout::control(9).frames, KnobScale::Stepped));
+    all.push_back({layout::kLampBitmap, kLampSize, kLampSize, layout::kLampFrames, true, kClipLamp,
                    [](cairo_t* cr, int f) { paintClipLamp(cr, f); }});
-    all.push_back(onOff(11510, kEqAllButton, pal::lampGreen));
-    all.push_back(onOff(11518, kSatButton, pal::lampOrange));
-    all.push_back(horizontalSwitch(11512, kLsrSwitch, 3));
+    all.push_back(onOff(bitmapOf(0), kEqAllButton, pal::lampGreen));
+    all.push_back(onOff(bitmapOf(7), kSatButton, pal::lampOrange));
+    all.push_back(horizontalSwitch(bitmapOf(1), kLsrSwitch, layout::control(1).frames));
 
     for (const BandLayout& b : kBands) {
         all.push_back(knob(b.gainKnobId, b.gainKnob, 31, KnobScale::Bipolar));
@@ -69,7 +69,7 @@ std::vector<Picture> catalogue() {
     for (const StripKey& k : kStripKeys) all.push_back(stripKey(k));
 
     // The about box covers the whole window from its top-left corner.
-    all.push_back({11580, kWindowW, kWindowH, 1, false, {0, 0},
+    all.push_back({layout::kSplashBitmap, kWindowW, kWindowH, 1, false, {0, 0},
                    [](cairo_t* cr, int) { paintSplash(cr, kWindowW, kWindowH); }});
     return all;
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "Layout.h"
+#include "Sizes.h"
 #include "Palette.h"
 
 namespace art {

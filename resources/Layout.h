@@ -1,113 +1,138 @@
-// Where the editor places each picture and how big each picture is drawn.
-// Positions are the editor's fixed control positions (window pixels, top-left
-// corners); sizes are this artwork's own choice, picked so that no two
-// controls overlap and every label fits between them.
+// The window's layout, written once: where each control sits, which picture
+// it shows and how many frames that picture has. The editor builds its
+// controls from these tables, the artwork program draws its pictures and the
+// panel's labels around them, and the tests walk them. Pure data: it depends
+// on nothing.
 #pragma once
 
-#include <array>
-
-namespace art {
-
-struct Point {
-    int x, y;
-};
-
-struct Box {
-    double x, y, w, h;
-    double right() const { return x + w; }
-    double bottom() const { return y + h; }
-    bool intersects(const Box& o) const {
-        return x < o.right() && o.x < right() && y < o.bottom() && o.y < bottom();
-    }
-};
+namespace layout {
 
 constexpr int kWindowW = 782;
 constexpr int kWindowH = 187;
 
-// One frame of each kind of control.
-constexpr int kKnobSize = 48;       // knob film strips, square frames
-constexpr int kButtonW = 28;        // on/off buttons
-constexpr int kButtonH = 16;
-constexpr int kLampSize = 16;       // overload lamp
-constexpr int kSwitchH = 16;        // horizontal switches
-// Width of one position of a horizontal switch, by number of positions; the
-// switch is that many equal parts wide.
-constexpr int switchCell(int positions) {
-    return positions == 3 ? 24 : positions == 5 ? 11 : 9;
+struct Rect {
+    int left, top, right, bottom;
+    constexpr int width() const { return right - left; }
+    constexpr int height() const { return bottom - top; }
+};
+
+// The equaliser's own controls, in the order the editor creates them. The
+// tag is the parameter index; each control is one frame of its picture in
+// size, its top-left corner at (x, y).
+enum class Kind { Knob, Switch, Button };
+struct Control {
+    int tag;
+    Kind kind;
+    int bitmap;
+    int frames;
+    int x, y;
+};
+
+constexpr Control kControls[] = {
+    {6, Kind::Knob, 11562, 31, 642, 35},     // output gain
+    {0, Kind::Button, 11510, 2, 706, 4},     // EQ all
+    {1, Kind::Switch, 11512, 3, 60, 140},    // left / stereo / right
+    {7, Kind::Button, 11518, 2, 680, 140},   // saturation
+    {9, Kind::Knob, 11541, 11, 21, 35},      // low cut
+    {12, Kind::Button, 11543, 2, 212, 4},    // LF on
+    {14, Kind::Button, 11545, 2, 240, 140},  // LF narrow
+    {13, Kind::Switch, 11516, 5, 180, 140},  // LF frequency
+    {15, Kind::Knob, 11571, 31, 148, 35},    // LF gain
+    {16, Kind::Button, 11546, 2, 336, 4},    // LMF on
+    {18, Kind::Button, 11577, 2, 365, 140},  // LMF narrow
+    {17, Kind::Switch, 11547, 7, 294, 140},  // LMF frequency
+    {19, Kind::Knob, 11572, 31, 271, 35},    // LMF gain
+    {20, Kind::Button, 11548, 2, 462, 4},    // HMF on
+    {22, Kind::Button, 11578, 2, 489, 140},  // HMF narrow
+    {21, Kind::Switch, 11549, 7, 418, 140},  // HMF frequency
+    {23, Kind::Knob, 11573, 31, 394, 35},    // HMF gain
+    {24, Kind::Button, 11552, 2, 585, 4},    // HF on
+    {25, Kind::Switch, 11517, 5, 551, 140},  // HF frequency
+    {26, Kind::Button, 11579, 2, 611, 140},  // HF narrow
+    {27, Kind::Knob, 11553, 31, 517, 35},    // HF gain
+};
+
+// The control of a parameter; a tag that has none gives the first entry
+// (tests check that every tag is found).
+constexpr const Control& control(int tag)
+{
+    for (const Control& c : kControls)
+        if (c.tag == tag)
+            return c;
+    return kControls[0];
 }
 
-// The lighter strip along the bottom that carries the preset controls.
+// The window's other pieces: the background, the overload lamp (its size
+// is its picture's), the about hot spot and the two latency read-outs.
+constexpr int kBackgroundBitmap = 11500;
+constexpr int kSplashBitmap = 11580;
+constexpr int kLampBitmap = 11520;
+constexpr int kLampFrames = 3;
+constexpr int kLampX = 695, kLampY = 35;
+constexpr int kTagAbout = 61;
+constexpr int kTagLamp = 64;
+constexpr Rect kAboutSpot{34, 12, 188, 31};
+constexpr Rect kLatencyMs{580, 171, 630, 183};
+constexpr Rect kLatencySamples{652, 171, 702, 183};
+
+// The preset strip along the bottom. Its controls carry tags 92 to 111.
 constexpr int kStripTop = 166;
-
-// Editor positions of the equaliser's own controls.
-constexpr Point kOutputKnob{642, 35};
-constexpr Point kLowCutKnob{21, 35};
-constexpr Point kClipLamp{695, 35};
-constexpr Point kEqAllButton{706, 4};
-constexpr Point kSatButton{680, 140};
-constexpr Point kLsrSwitch{60, 140};
-
-// The about hot spot: the product name is drawn inside it.
-constexpr Box kAboutSpot{34, 12, 154, 19};
-
-// Plain areas of the strip that the editor writes text over.
-constexpr Box kNameField{175, 171, 117, 14};
-constexpr Box kProgramMenu{293, 171, 12, 14};
-constexpr Box kLatencyMs{580, 171, 50, 12};
-constexpr Box kLatencySamples{652, 171, 50, 12};
-
-struct BandLayout {
-    const char* name;
-    int onButtonId, qButtonId, freqSwitchId, gainKnobId;
-    Point onButton, qButton, freqSwitch, gainKnob;
-    int positions;
-    std::array<const char*, 7> steps;  // switch position labels, low to high
+enum StripTag {
+    kTagName = 92,
+    kTagRocker = 93,
+    kTagLoadBank = 94,
+    kTagSaveBank = 95,
+    kTagLoadPreset = 96,
+    kTagSavePreset = 97,
+    kTagMenu = 104,
+    kTagDefaultBank = 105,
+    kTagDefaultPreset = 106,
+    kTagStoreA = 107,
+    kTagStoreB = 108,
+    kTagRecallA = 109,
+    kTagRecallB = 110,
+    kTagManual = 111,
 };
 
-constexpr std::array<BandLayout, 4> kBands{{
-    {"LF", 11543, 11545, 11516, 11571, {212, 4}, {240, 140}, {180, 140}, {148, 35}, 5,
-     {"30", "42", "60", "85", "120", nullptr, nullptr}},
-    {"LMF", 11546, 11577, 11547, 11572, {336, 4}, {365, 140}, {294, 140}, {271, 35}, 7,
-     {"200", "265", "350", "443", "560", "710", "900"}},
-    {"HMF", 11548, 11578, 11549, 11573, {462, 4}, {489, 140}, {418, 140}, {394, 35}, 7,
-     {"1.5k", "1.9k", "2.5k", "3.3k", "4.3k", "5.6k", "7.2k"}},
-    {"HF", 11552, 11579, 11517, 11553, {585, 4}, {611, 140}, {551, 140}, {517, 35}, 5,
-     {"10k", "12.6k", "16k", "20k", "25k", nullptr, nullptr}},
-}};
+// The name field spans this row (its height follows the font), the menu
+// button sits right of it.
+constexpr Rect kNameRow{175, 171, 292, 185};
+constexpr Rect kProgramMenu{293, 171, 305, 185};
+constexpr int kMenuBitmap = 7680;
 
-constexpr std::array<const char*, 11> kLowCutSteps{
-    "OFF", "20", "35", "50", "70", "100", "120", "150", "170", "200", "250"};
-constexpr std::array<const char*, 3> kLsrSteps{"L", "STEREO", "R"};
-
-// The preset strip's buttons: top-left corners and one frame's size.
-struct StripKey {
-    int id;
-    Point at;
-    int w, h, frames;
+// The strip's buttons in creation order: each frame of the picture fills
+// its rectangle exactly.
+enum class StripKind { Rocker, SaveLoad, Kick, KickDoubleClick };
+struct StripButton {
+    int tag;
+    StripKind kind;
+    int bitmap;
+    int frames;
+    Rect at;
 };
-constexpr std::array<StripKey, 12> kStripKeys{{
-    {19997, {313, 171}, 31, 14, 5},  // previous / next rocker
-    {19993, {70, 171}, 12, 14, 3},   // load bank
-    {19994, {20, 171}, 12, 14, 3},   // save bank
-    {19990, {32, 173}, 37, 10, 3},   // default bank
-    {19998, {150, 171}, 12, 14, 3},  // load program
-    {19999, {91, 171}, 12, 14, 3},   // save program
-    {19899, {103, 173}, 47, 10, 3},  // default program
-    {19991, {374, 171}, 12, 14, 3},  // recall A
-    {19995, {352, 171}, 12, 14, 3},  // store A
-    {19992, {417, 171}, 12, 14, 3},  // recall B
-    {19996, {395, 171}, 12, 14, 3},  // store B
-    {989, {742, 171}, 16, 14, 3},    // manual
-}};
 
-// Knob pointer travel: 270 degrees, symmetric about straight up.
-constexpr double kKnobStartDeg = -135.0;
-constexpr double kKnobSweepDeg = 270.0;
+constexpr StripButton kStrip[] = {
+    {kTagRocker, StripKind::Rocker, 19997, 5, {313, 171, 344, 185}},
+    {kTagLoadBank, StripKind::SaveLoad, 19993, 3, {70, 171, 82, 185}},
+    {kTagSaveBank, StripKind::SaveLoad, 19994, 3, {20, 171, 32, 185}},
+    {kTagDefaultBank, StripKind::KickDoubleClick, 19990, 3, {32, 173, 69, 183}},
+    {kTagLoadPreset, StripKind::SaveLoad, 19998, 3, {150, 171, 162, 185}},
+    {kTagSavePreset, StripKind::SaveLoad, 19999, 3, {91, 171, 103, 185}},
+    // Between the program buttons, at the height of the default-bank button.
+    {kTagDefaultPreset, StripKind::KickDoubleClick, 19899, 3, {103, 173, 150, 183}},
+    {kTagRecallA, StripKind::Kick, 19991, 3, {374, 171, 386, 185}},
+    {kTagStoreA, StripKind::Kick, 19995, 3, {352, 171, 364, 185}},
+    {kTagRecallB, StripKind::Kick, 19992, 3, {417, 171, 429, 185}},
+    {kTagStoreB, StripKind::Kick, 19996, 3, {395, 171, 407, 185}},
+    {kTagManual, StripKind::Kick, 989, 3, {742, 171, 758, 185}},
+};
 
-inline Box knobBox(Point p) { return {double(p.x), double(p.y), kKnobSize, kKnobSize}; }
-inline Box buttonBox(Point p) { return {double(p.x), double(p.y), kButtonW, kButtonH}; }
-inline Box switchBox(Point p, int positions) {
-    return {double(p.x), double(p.y), double(switchCell(positions) * positions), kSwitchH};
+constexpr const StripButton& stripButton(int tag)
+{
+    for (const StripButton& b : kStrip)
+        if (b.tag == tag)
+            return b;
+    return kStrip[0];
 }
 
-}  // namespace art
+}  // namespace layout

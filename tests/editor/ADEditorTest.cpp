@@ -9,6 +9,7 @@
 #include "editor/ADEditor.h"
 #include "editor/CLED.h"
 #include "plugin/Sylvatone.h"
+#include "resources/Layout.h"
 #include "shell/BundleReference.h"
 #include "tests/gui/GuiTestSupport.h"
 
@@ -105,4 +106,57 @@ TEST_F(EditorWiring, TheLampLightsFromThePeakHoldsAndClearsOnALeftClick)
         EXPECT_EQ(led->getValue(), s.shown) << s.buttons;
     }
     EXPECT_EQ(fx->getOutputPeak(), 0.0);
+}
+
+// Every control of the window's layout belongs to its own parameter, both
+// ways: it sits at its place, a host change reaches it at the next idle, and
+// the user moving it reaches the effect and the host under its tag.
+TEST_F(EditorWiring, EveryControlOfTheLayoutIsWiredToItsParameterBothWays)
+{
+    for (const layout::Control& c : layout::kControls) {
+        SCOPED_TRACE("tag " + std::to_string(c.tag));
+        CControl* control = editor->controlFor(c.tag);
+        ASSERT_NE(control, nullptr);
+        const CRect r = control->getViewSize();
+        EXPECT_EQ(CPoint(r.left, r.top), CPoint(c.x, c.y));
+        EXPECT_EQ(frame->getViewAt(CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2)), control);
+
+        const float fromHost = fx->getParameter(c.tag) < 0.5f ? 1.0f : 0.0f;
+        fx->setParameter(c.tag, fromHost);
+        editor->idle();
+        EXPECT_EQ(control->getValue(), fromHost);
+
+        gCalls.clear();
+        control->setValue(1.0f - fromHost);
+        editor->valueChanged(control);
+        EXPECT_EQ(fx->getParameter(c.tag), 1.0f - fromHost);
+        EXPECT_EQ(gCalls, (std::vector<std::pair<int32_t, int32_t>>{{audioMasterAutomate, c.tag}}));
+    }
+}
+
+// A host change redraws the whole window (values without a control of
+// their own show elsewhere), and moving the output redraws the lamp beside it.
+TEST_F(EditorWiring, ChangesMarkWhatMustBeRedrawn)
+{
+    editor->idle();
+    cairo_surface_t* surface = frame->getOffscreenSurface();
+    const uint32_t panel = pixelAt(surface, 3, 3);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 1);
+    cairo_rectangle(cr, 3, 3, 1, 1);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_mark_dirty(surface);
+    fx->setParameter(2, 0.3f);  // no control of its own
+    editor->idle();
+    EXPECT_EQ(pixelAt(frame->getOffscreenSurface(), 3, 3), panel);
+
+    auto* lamp = static_cast<CLED*>(frame->getViewAt(CPoint(layout::kLampX + 2, layout::kLampY + 2)));
+    ASSERT_NE(lamp, nullptr);
+    editor->idle();
+    ASSERT_FALSE(lamp->isDirty());
+    CControl* output = editor->controlFor(kParamOutput);
+    output->setValue(0.7f);
+    editor->valueChanged(output);
+    EXPECT_TRUE(lamp->isDirty());
 }

@@ -14,34 +14,32 @@
 #include <string>
 #include <vector>
 
+#include "resources/Layout.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kWindowW = 782;
-constexpr int kWindowH = 187;
+using layout::kWindowH;
+using layout::kWindowW;
 
-// Where the editor places each picture: resource, frames, top-left corner,
-// for the preset strip the rectangle every frame must fill exactly, and for
-// horizontal switches the number of positions the width divides into.
+// Where the editor places each picture, from the window's one layout table:
+// resource, frames, top-left corner, for the preset strip the rectangle
+// every frame must fill exactly, and for horizontal switches the number of
+// positions the width divides into.
 struct Placement {
     int id, frames, x, y;
     int w = 0, h = 0, positions = 0;
 };
 
-const std::vector<Placement> kPlacements = {
-    {11562, 31, 642, 35}, {11520, 3, 695, 35}, {11510, 2, 706, 4}, {11512, 3, 60, 140, 0, 0, 3},
-    {11518, 2, 680, 140}, {11541, 11, 21, 35}, {11543, 2, 212, 4}, {11545, 2, 240, 140},
-    {11516, 5, 180, 140, 0, 0, 5}, {11571, 31, 148, 35}, {11546, 2, 336, 4}, {11577, 2, 365, 140},
-    {11547, 7, 294, 140, 0, 0, 7}, {11572, 31, 271, 35}, {11548, 2, 462, 4}, {11578, 2, 489, 140},
-    {11549, 7, 418, 140, 0, 0, 7}, {11573, 31, 394, 35}, {11552, 2, 585, 4},
-    {11517, 5, 551, 140, 0, 0, 5}, {11579, 2, 611, 140}, {11553, 31, 517, 35},
-    // Preset strip
-    {19997, 5, 313, 171, 31, 14}, {19993, 3, 70, 171, 12, 14}, {19994, 3, 20, 171, 12, 14},
-    {19990, 3, 32, 173, 37, 10}, {19998, 3, 150, 171, 12, 14}, {19999, 3, 91, 171, 12, 14},
-    {19899, 3, 103, 173, 47, 10}, {19991, 3, 374, 171, 12, 14}, {19995, 3, 352, 171, 12, 14},
-    {19992, 3, 417, 171, 12, 14}, {19996, 3, 395, 171, 12, 14}, {989, 3, 742, 171, 16, 14},
-};
+std::vector<Placement> placements() {
+    std::vector<Placement> all{{layout::kLampBitmap, layout::kLampFrames, layout::kLampX, layout::kLampY}};
+    for (const layout::Control& c : layout::kControls)
+        all.push_back({c.bitmap, c.frames, c.x, c.y, 0, 0, c.kind == layout::Kind::Switch ? c.frames : 0});
+    for (const layout::StripButton& b : layout::kStrip)
+        all.push_back({b.bitmap, b.frames, b.at.left, b.at.top, b.at.width(), b.at.height()});
+    return all;
+}
 
 // A picture's pixels, row after row.
 struct Picture {
@@ -90,7 +88,7 @@ TEST(Artwork, DrawsEveryPictureToFitTheEditor) {
         ~Cleanup() { fs::remove_all(path); }
     } cleanup{tmpl};
     ASSERT_EQ(run("'" + dir.string() + "'"), 0);
-    const Picture bg = load(dir / name(11500)), splash = load(dir / name(11580));
+    const Picture bg = load(dir / name(layout::kBackgroundBitmap)), splash = load(dir / name(layout::kSplashBitmap));
     ASSERT_TRUE(bg.ok && splash.ok);
     EXPECT_EQ(bg.width, kWindowW);
     EXPECT_EQ(bg.height, kWindowH);
@@ -98,7 +96,7 @@ TEST(Artwork, DrawsEveryPictureToFitTheEditor) {
     EXPECT_LE(splash.width, kWindowW);
     EXPECT_LE(splash.height, kWindowH);
 
-    for (const auto& p : kPlacements) {
+    for (const auto& p : placements()) {
         SCOPED_TRACE(name(p.id));
         const Picture img = load(dir / name(p.id));
         ASSERT_TRUE(img.ok);
