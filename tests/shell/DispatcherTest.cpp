@@ -80,6 +80,10 @@ TEST_F(Dispatcher, RecordAndIdentity)
         {effSetTotalSampleToProcess, 512, 512}};
     for (const auto& [opcode, arg, answer] : answers)
         EXPECT_EQ(dispatch(opcode, arg, arg), answer) << "opcode " << opcode;
+    // Each text opcode says it answered, and fills no more than the host's room.
+    char answer[300];
+    for (int32_t op : {effGetEffectName, effGetVendorString, effGetProductString, effGetProgramNameIndexed})
+        EXPECT_EQ(dispatch(op, 0, 0, answer), 1) << "opcode " << op;
     EXPECT_EQ(text(effGetEffectName, 0, 32), "ZYM sylvatone");
     EXPECT_EQ(text(effGetProductString, 0, 64), "ZYM sylvatone - soft acoustic eq");
     EXPECT_NE(text(effGetVendorString, 0, 64).find('.'), std::string::npos);
@@ -267,4 +271,25 @@ TEST_F(Dispatcher, ProcessingWithTheSecondPinsUnconnected)
     fx->processReplacing(fx, half, half, 8);
     fx->process(fx, half, half, 16);
     EXPECT_TRUE(std::isfinite(l[0]));
+}
+
+// The one copy every text to the host goes through: at and over the room
+// the host gives, the text is cut and terminated inside it, never past.
+TEST(HostStrings, AreCutAndTerminatedWithinTheRoomGiven)
+{
+    for (int room : {1, 2, 8, 9, 25, 64}) {
+        for (size_t length : {size_t(0), size_t(room) - 1, size_t(room), size_t(room) + 7}) {
+            const std::string source(length, 'a');
+            char buffer[80];
+            memset(buffer, 0x7f, sizeof buffer);
+            vstCopyString(buffer, source.c_str(), room);
+            const size_t kept = std::min(length, size_t(room) - 1);
+            EXPECT_EQ(std::string(buffer), source.substr(0, kept)) << room << " " << length;
+            EXPECT_EQ(std::string(buffer + room, sizeof buffer - size_t(room)), std::string(sizeof buffer - size_t(room), 0x7f))
+                << "wrote past " << room << " for a text of " << length;
+        }
+    }
+    char untouched = 0x7f;
+    vstCopyString(&untouched, "x", 0);
+    EXPECT_EQ(untouched, 0x7f);
 }
