@@ -467,29 +467,29 @@ void CPresetSystemEditor::openManual()
 void CPresetSystemEditor::BufferToBankOld(char* data, long available, bool swapped, int numPrograms,
                                           int numParams)
 {
-    bufferToBankOld(*store, data, available, swapped, numPrograms, numParams);
+    readBankOld(*store, data, available, swapped, numPrograms, numParams);
 }
 
 void CPresetSystemEditor::BufferToBank(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToBank(*store, data, available, *header, swapped);
+        readBank(*store, data, available, *header, swapped);
 }
 
 long CPresetSystemEditor::BankToBuffer(char** out)
 {
-    return bankToBuffer(*store, out);
+    return writeBank(*store, out);
 }
 
 void CPresetSystemEditor::BufferToPresetOld(char* data, long available, bool swapped, int numParams)
 {
-    bufferToPresetOld(*store, data, available, swapped, numParams);
+    readPresetOld(*store, data, available, swapped, numParams);
 }
 
 void CPresetSystemEditor::BufferToPreset(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToPreset(*store, data, available, *header, swapped);
+        readPreset(*store, data, available, *header, swapped);
 }
 
 namespace {
@@ -513,23 +513,23 @@ private:
 long CPresetSystemEditor::MidiToBuffer(char** out)
 {
     EffectMidiParameters params(*presetEffect);
-    return midiToBuffer(*store, params, out);
+    return writeMidiMap(*store, params, out);
 }
 
 void CPresetSystemEditor::BufferToMidi(char* data, long available, newpresetheader* header, bool swapped)
 {
     EffectMidiParameters params(*presetEffect);
     if (header)
-        bufferToMidi(params, data, available, *header, swapped);
+        readMidiMap(params, data, available, *header, swapped);
 }
 
 void CPresetSystemEditor::BufferToMidiOld(char* data, long available, bool swapped, int numParams)
 {
     EffectMidiParameters params(*presetEffect);
-    bufferToMidiOld(*store, params, data, available, swapped, numParams);
+    readMidiMapOld(*store, params, data, available, swapped, numParams);
 }
 
 long CPresetSystemEditor::PresetToBuffer(char** out)
 {
-    return presetToBuffer(*store, out);
+    return writePreset(*store, out);
 }

@@ -190,7 +190,7 @@ void byteSwapHeader(newpresetheader* header)
         mySwapBytes(bytes + offset);
 }
 
-long presetToBuffer(PresetStore& store, char** out)
+long writePreset(PresetStore& store, char** out)
 {
     if (!out)
         return 0;
@@ -211,7 +211,7 @@ long presetToBuffer(PresetStore& store, char** out)
     return length;
 }
 
-long bankToBuffer(PresetStore& store, char** out)
+long writeBank(PresetStore& store, char** out)
 {
     if (!out)
         return 0;
@@ -234,8 +234,8 @@ long bankToBuffer(PresetStore& store, char** out)
     return length;
 }
 
-void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                    bool swapped)
+void readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                bool swapped)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
@@ -260,8 +260,8 @@ void bufferToPreset(PresetStore& store, const char* data, long available, const 
     finishPreset(store, cur);
 }
 
-void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                  bool swapped)
+void readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+              bool swapped)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || header.numBlocks < 0)
@@ -289,7 +289,7 @@ void bufferToBank(PresetStore& store, const char* data, long available, const ne
     finishBank(store, sel);
 }
 
-void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
+void readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
@@ -306,8 +306,8 @@ void bufferToPresetOld(PresetStore& store, const char* data, long available, boo
     finishPreset(store, cur);
 }
 
-void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                     int numParams)
+void readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                 int numParams)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || !data || available < kProgramNameSize)

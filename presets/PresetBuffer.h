@@ -119,19 +119,19 @@ bool walkBlocks(const char* data, long available, const newpresetheader& header,
     return true;
 }
 
-long presetToBuffer(PresetStore& store, char** out);
-long bankToBuffer(PresetStore& store, char** out);
+long writePreset(PresetStore& store, char** out);
+long writeBank(PresetStore& store, char** out);
 
 // Readers of the current layout. data points at the first block and
 // `available` bytes can be read from it; header is already in native order.
 // swapped: the blocks are in the other byte order.
-void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                    bool swapped);
-void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                  bool swapped);
+void readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                bool swapped);
+void readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+              bool swapped);
 
 // Readers of the old flat layout. data points at the first record (after the
 // 5-byte prefix); records are a 24-byte name and numParams floats.
-void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
-void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                     int numParams);
+void readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
+void readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                 int numParams);

@@ -60,11 +60,11 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
             if (length < kOldBankMinSize)
                 return false;
             const size_t values = ((length - kOldPrefixSize) / kNumPrograms - kProgramNameSize) / 4;
-            bufferToBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
+            readBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
         } else {
             if (length < kOldPresetMinSize)
                 return false;
-            bufferToPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
+            readPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
         }
     } else if (kind == (bank ? kKindBank : kKindPreset)) {
         if (length < kHeaderSize)
@@ -79,9 +79,9 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
         if (bank) {
             if (firstProgram)
                 header.currentProgram = 0;
-            bufferToBank(store, data + kHeaderSize, header.dataSize, header, swapped);
+            readBank(store, data + kHeaderSize, header.dataSize, header, swapped);
         } else {
-            bufferToPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
+            readPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
         }
     } else {
         return false;
@@ -141,12 +141,12 @@ bool readPresetData(PresetStore& store, const char* data, size_t length, bool ba
 
 bool savePresetFile(PresetStore& store, const std::string& path)
 {
-    return saveFile(store, path, presetToBuffer);
+    return saveFile(store, path, writePreset);
 }
 
 bool saveBankFile(PresetStore& store, const std::string& path)
 {
-    return saveFile(store, path, bankToBuffer);
+    return saveFile(store, path, writeBank);
 }
 
 bool loadPresetFile(PresetStore& store, const std::string& path, bool reversed)
@@ -161,7 +161,7 @@ bool loadBankFile(PresetStore& store, const std::string& path, bool reversed)
 
 bool saveDefaultBank(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefDefaultBank, bankToBuffer);
+    return storeValue(store, prefs, kPrefDefaultBank, writeBank);
 }
 
 bool loadDefaultBank(PresetStore& store, const Preferences& prefs)
@@ -176,7 +176,7 @@ bool resetDefaultBank(Preferences& prefs)
 
 bool saveDefaultPreset(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefDefaultPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefDefaultPreset, writePreset);
 }
 
 bool loadDefaultPreset(PresetStore& store, const Preferences& prefs)
@@ -191,12 +191,12 @@ bool resetDefaultPreset(Preferences& prefs)
 
 bool storeA(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefMemoAPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefMemoAPreset, writePreset);
 }
 
 bool storeB(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefMemoBPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefMemoBPreset, writePreset);
 }
 
 bool recallA(PresetStore& store, const Preferences& prefs)

@@ -88,7 +88,7 @@ int32_t writeStateChunk(PresetStore& store, unsigned char* chunkBuffer, int32_t 
     memcpy(chunkBuffer, &header, sizeof header);
 
     char* bank = nullptr;
-    const long n = bankToBuffer(store, &bank);
+    const long n = writeBank(store, &bank);
     std::unique_ptr<char[]> owned(bank);
     if (!bank || n <= 0 || n > capacity - kChunkHeaderSize)
         return 0;
@@ -131,7 +131,7 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
         // The window follows only a bank that is read to the end; a refused
         // one leaves the menu titles as they were.
         HeldStore held(store);
-        bufferToBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
+        readBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
                      swapped);
         // A refused bank is a refused chunk: the host must not take it as restored.
         return held.readToTheEnd() ? 0 : -1;

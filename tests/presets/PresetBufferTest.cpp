@@ -26,9 +26,9 @@ void readOld(FakeStore& store, const Bytes& records, bool swapped, int numProgra
 {
     const auto exact = exactCopy(records, records.size());
     if (numPrograms)
-        bufferToBankOld(store, exact.get(), long(records.size()), swapped, numPrograms, numParams);
+        readBankOld(store, exact.get(), long(records.size()), swapped, numPrograms, numParams);
     else
-        bufferToPresetOld(store, exact.get(), long(records.size()), swapped, numParams);
+        readPresetOld(store, exact.get(), long(records.size()), swapped, numParams);
 }
 
 }  // namespace
@@ -46,10 +46,10 @@ TEST(PresetBuffer, WritersProduceTheLayoutByteForByte)
     for (int p = 0; p < kNumPrograms; ++p)
         program(bank, p, p);
     program(one, 2, 0);
-    EXPECT_EQ(written(presetToBuffer, store), one.done(kKindPreset, 0));
-    EXPECT_EQ(written(bankToBuffer, store), bank.done(kKindBank, 2));
-    const std::vector<size_t> sizes{written(presetToBuffer, store).size(), written(bankToBuffer, store).size(),
-                                    written(presetToBuffer, all).size(), written(bankToBuffer, all).size()};
+    EXPECT_EQ(written(writePreset, store), one.done(kKindPreset, 0));
+    EXPECT_EQ(written(writeBank, store), bank.done(kKindBank, 2));
+    const std::vector<size_t> sizes{written(writePreset, store).size(), written(writeBank, store).size(),
+                                    written(writePreset, all).size(), written(writeBank, all).size()};
     EXPECT_EQ(sizes, (std::vector<size_t>{881, 5081, 1553, 9113}));
 }
 
@@ -57,11 +57,11 @@ TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 {
     for (bool all : {true, false}) {
         FakeStore src(0.0f, 4, all), bank(0.5f, 0, all), bankTwin = bank, one(0.5f, 5, all), oneTwin = one;
-        const Bytes bankBytes = written(bankToBuffer, src), oneBytes = written(presetToBuffer, src);
-        readBuffer(bufferToBank, bank, bankBytes);
-        readBuffer(bufferToBank, bankTwin, reversedTwin(bankBytes), -1, true);
-        readBuffer(bufferToPreset, one, oneBytes);
-        readBuffer(bufferToPreset, oneTwin, reversedTwin(oneBytes), -1, true);
+        const Bytes bankBytes = written(writeBank, src), oneBytes = written(writePreset, src);
+        readBuffer(readBank, bank, bankBytes);
+        readBuffer(readBank, bankTwin, reversedTwin(bankBytes), -1, true);
+        readBuffer(readPreset, one, oneBytes);
+        readBuffer(readPreset, oneTwin, reversedTwin(oneBytes), -1, true);
         for (int p = 0; p < kNumPrograms; ++p)
             ASSERT_TRUE(bank.holds(src.carried(p), p)) << p;
         EXPECT_EQ(Log(bank.log.end() - 4, bank.log.end()), (Log{"menu 5 P5 0.0", "entry 4", "show P4 0.0", "select 4"}));
@@ -78,8 +78,8 @@ TEST(PresetBuffer, RefusedValueLeavesStoreAsBefore)
                       -std::numeric_limits<float>::infinity()}) {
         // Program 3's fifth parameter block, and the single program's last one.
         FakeStore a(0.5f), b(0.5f);
-        readBuffer(bufferToBank, a, withWord(written(bankToBuffer, src), 41 + 3 * 840 + 168 + 4 * 32 + 24, bad));
-        readBuffer(bufferToPreset, b, withWord(written(presetToBuffer, src), 881 - 8, bad));
+        readBuffer(readBank, a, withWord(written(writeBank, src), 41 + 3 * 840 + 168 + 4 * 32 + 24, bad));
+        readBuffer(readPreset, b, withWord(written(writePreset, src), 881 - 8, bad));
         EXPECT_TRUE(a == FakeStore(0.5f) && b == FakeStore(0.5f));
         // Only the titles of the names read before the bad value.
         EXPECT_EQ(a.log, (Log{"menu 0 P0 0.0", "menu 1 P1 0.0", "menu 2 P2 0.0", "menu 3 P3 0.0"}));
@@ -95,7 +95,7 @@ TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
     blocks.word(0).word(0).word(0).word(0).word(0).word(kBlockParam).word(20).word(0).word(1).word(0);
     blocks.value(0, 1, 0.75f);
     FakeStore store(0.0f, 2);
-    readBuffer(bufferToPreset, store, blocks.done(kKindPreset, 0));
+    readBuffer(readPreset, store, blocks.done(kKindPreset, 0));
     ProgramRecord expected{"Hand", {}};
     std::copy(std::begin(store.templ.params), std::end(store.templ.params), expected.params);
     expected.params[1] = 0.75f;
@@ -104,7 +104,7 @@ TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
     // A bank without names changes only its values; programs 8 and -1 do not
     // exist, and currentProgram 9 selects program 0.
     FakeStore bank(0.0f, 3), before;
-    readBuffer(bufferToBank, bank, Blocks().value(2, 6, 0.9f).value(8, 6, 0.9f).value(-1, 6, 0.9f).done(kKindBank, 9));
+    readBuffer(readBank, bank, Blocks().value(2, 6, 0.9f).value(8, 6, 0.9f).value(-1, 6, 0.9f).done(kKindBank, 9));
     before.progs[2].params[6] = 0.9f;
     EXPECT_TRUE(bank == before);
     EXPECT_EQ(bank.log, (Log{"entry 0", "show P0 0.0", "select 0"}));
@@ -135,10 +135,10 @@ TEST(PresetBuffer, OldLayouts)
 TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
 {
     FakeStore src(0.0f, 1, true);
-    const Bytes bank = written(bankToBuffer, src), single = written(presetToBuffer, src);
+    const Bytes bank = written(writeBank, src), single = written(writePreset, src);
     for (long n = 0; n <= long(bank.size() - 41); ++n) {
         FakeStore store(0.5f, 0, true), before = store;
-        readBuffer(bufferToBank, store, bank, n);
+        readBuffer(readBank, store, bank, n);
         // The cut ends the blocks: programs before it are taken over, those after it untouched.
         for (int p = 0; p < kNumPrograms; ++p)
             ASSERT_TRUE(p == n / 1512 || store.holds(p < n / 1512 ? src.progs[p] : before.progs[p], p)) << n;
@@ -146,17 +146,17 @@ TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
     }
     for (long n = 0; n <= long(single.size() - 41); ++n) {
         FakeStore store(0.5f);
-        readBuffer(bufferToPreset, store, single, n);
+        readBuffer(readPreset, store, single, n);
         ASSERT_EQ(store.log.back(), "select 0") << n;
     }
     // dataSize ends the blocks before the readable bytes do.
     FakeStore cut(0.5f, 0, true), before = cut;
-    readBuffer(bufferToBank, cut, withWord(bank, 21, 2 * 1512));
+    readBuffer(readBank, cut, withWord(bank, 21, 2 * 1512));
     EXPECT_TRUE(cut.holds(src.progs[1], 1) && cut.holds(before.progs[2], 2));
     // The last block declares less payload than its type is read from.
     for (int32_t type : {kBlockName, kBlockParam}) {
         FakeStore store;
-        readBuffer(bufferToBank, store, Blocks().block(type, 0, 0).done(kKindBank, 0));
+        readBuffer(readBank, store, Blocks().block(type, 0, 0).done(kKindBank, 0));
         ASSERT_TRUE(store.allValid());
     }
 
@@ -188,7 +188,7 @@ TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
             b = withWord(b, word, hostile[random() % 10]);
         }
         FakeStore store;
-        readBuffer(bufferToBank, store, b, long(random() % (b.size() - 40)));
+        readBuffer(readBank, store, b, long(random() % (b.size() - 40)));
         ASSERT_TRUE(store.allValid()) << round;
     }
 }

@@ -66,7 +66,7 @@ TEST(StateChunk, GivesHeaderAndBankAndRestoresThemInEitherByteOrder)
     ASSERT_EQ(writeStateChunk(src, chunkBuffer, 9121, &data), 8 + 5081);
     EXPECT_EQ(data, buffer.data());
     EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 8), (Bytes{0, 0, 0, 2, 0x41, 0x54, 0x52, 0x4B}));
-    EXPECT_EQ(Bytes(buffer.begin() + 8, buffer.begin() + 5089), written(bankToBuffer, src));
+    EXPECT_EQ(Bytes(buffer.begin() + 8, buffer.begin() + 5089), written(writeBank, src));
     EXPECT_TRUE(std::all_of(buffer.begin() + 5089, buffer.end(), [](char b) { return b == 0; }));
     // Too small for the bank: nothing is given and *data stays as it was.
     void* untouched = &src;
