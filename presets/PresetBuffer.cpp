@@ -169,6 +169,16 @@ float getFloat(const char* p, bool swapped)
     return v;
 }
 
+ByteOrder byteOrderOf(const void* storedID, int32_t ownID)
+{
+    int32_t id;
+    memcpy(&id, storedID, sizeof id);
+    if (id == ownID)
+        return ByteOrder::Native;
+    mySwapBytes(&id);
+    return id == ownID ? ByteOrder::Reversed : ByteOrder::Foreign;
+}
+
 // NaN fails both comparisons, so it is refused with the out-of-range values.
 bool isValidValue(float v)
 {

@@ -56,6 +56,11 @@ void putWord(char* p, int32_t v);
 void putFloat(char* p, float v);
 int32_t getWord(const char* p, bool swapped);
 float getFloat(const char* p, bool swapped);
+// The byte order of preset data, told by the plug-in's unique ID as the
+// data stores it: the ID as this machine writes it means native order, the
+// ID byte-reversed means the other order, anything else is not our data.
+enum class ByteOrder { Native, Reversed, Foreign };
+ByteOrder byteOrderOf(const void* storedID, int32_t ownID);
 // A value a controller map may carry: 0 to 1 (NaN is not).
 bool isValidValue(float v);
 // Reverses every 32-bit word of the header except uniqueID (and kind).

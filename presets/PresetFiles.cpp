@@ -24,28 +24,18 @@ int clampToInt(size_t n)
 }
 
 // Frames preset data of `length` readable bytes and hands it to the reader
-// of its layout. The byte order comes from the ID: the plug-in's own ID reads
-// natively, its byte-reversed twin reads swapped, and `reversed` inverts
-// that. firstProgram makes a bank select program 0 instead of the program
+// of its layout. The byte order comes from the ID at the start of the data;
+// `reversed` inverts it. firstProgram makes a bank select program 0 instead of the program
 // its data names. True when the reader took the data.
 bool readData(PresetStore& target, const char* data, size_t length, Shape shape, bool reversed,
               bool firstProgram)
 {
     if (!data || length < static_cast<size_t>(kOldPrefixSize))
         return false;
-    int32_t id;
-    memcpy(&id, data, sizeof id);
-    const int32_t own = target.uniqueID();
-    int32_t ownReversed = own;
-    mySwapBytes(&ownReversed);
-    bool swapped;
-    if (id == own)
-        swapped = false;
-    else if (id == ownReversed)
-        swapped = true;
-    else
+    const ByteOrder order = byteOrderOf(data, target.uniqueID());
+    if (order == ByteOrder::Foreign)
         return false;
-    swapped = swapped != reversed;
+    const bool swapped = (order == ByteOrder::Reversed) != reversed;
 
     const uint8_t kind = static_cast<uint8_t>(data[4]);
     const bool bank = shape == Shape::Bank;

@@ -3,6 +3,7 @@
 #include "presets/HeldStore.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -11,12 +12,6 @@ namespace {
 constexpr int32_t kChunkHeaderSize = sizeof(ChunkHeader);
 constexpr int32_t kOldChunkHeaderSize = sizeof(OldChunkHeader);
 constexpr int32_t kBanksStart = kChunkHeaderSize + sizeof(newpresetheader);  // 49
-
-int32_t swapped32(int32_t v)
-{
-    mySwapBytes(&v);
-    return v;
-}
 
 // The old format: records of equal size after a 32-byte header, read from
 // the bounded copy in oldChunkBuffer.
@@ -102,25 +97,18 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
     if (!data || !oldChunkBuffer || byteSize < kChunkHeaderSize)
         return -1;
     const auto* bytes = static_cast<const unsigned char*>(data);
-    memcpy(oldChunkBuffer, bytes, kChunkHeaderSize);
-    ChunkHeader header;
-    memcpy(&header, oldChunkBuffer, sizeof header);
+    const ByteOrder order = byteOrderOf(bytes + offsetof(ChunkHeader, uniqueID), store.uniqueID());
+    if (order == ByteOrder::Foreign)
+        return -1;
+    const bool swapped = order == ByteOrder::Reversed;
+    const int32_t version = getWord(reinterpret_cast<const char*>(bytes), swapped);
 
-    const int32_t id = store.uniqueID();
-    // Our own ID means native order; the ID byte-reversed means the other order.
-    const bool swapped = header.uniqueID != id;
-    if (swapped) {
-        if (header.uniqueID != swapped32(id))
-            return -1;
-        header.version = swapped32(header.version);
-    }
-
-    if (header.version == kChunkVersionOld) {
+    if (version == kChunkVersionOld) {
         if (byteSize < kOldChunkHeaderSize)
             return -1;
         return readOldChunk(store, bytes, byteSize, oldChunkBuffer, swapped);
     }
-    if (header.version == kChunkVersion) {
+    if (version == kChunkVersion) {
         if (byteSize < kBanksStart)
             return -1;
         // The bank header is turned around on a copy: the host's data stays as given.
