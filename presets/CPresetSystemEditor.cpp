@@ -85,7 +85,7 @@ public:
     ProgramRecord* programs() override { return effect().committedPrograms(); }
     bool isDummy(int index) override { return effect().isDummy(index); }
     bool isDummyOld(int index) override { return effect().isDummyOld(index); }
-    void initializePreset(long i) override { effect().initializePreset(i); }
+    const ProgramRecord& programTemplate() override { return effect().templateProgram; }
     void setPresetName(const char* name) override { effect().setPresetName(name); }
     void setPresetNo(long n) override { effect().setPresetNo(n); }
     void showMenuEntry(int entry, const char* name) override { editor.showMenuEntry(entry, name); }

@@ -21,7 +21,7 @@ public:
     ProgramRecord* programs() override { return store.programs(); }
     bool isDummy(int index) override { return store.isDummy(index); }
     bool isDummyOld(int index) override { return store.isDummyOld(index); }
-    void initializePreset(long i) override { store.initializePreset(i); }
+    const ProgramRecord& programTemplate() override { return store.programTemplate(); }
     void setPresetName(const char* name) override
     {
         release();

@@ -252,7 +252,7 @@ void readPreset(PresetStore& store, const char* data, long available, const newp
     if (!programs || !isProgramIndex(cur) || header.numBlocks < 0)
         return;
     const ProgramRecord kept = programs[cur];
-    store.initializePreset(cur);
+    programs[cur] = store.programTemplate();
     ProgramRecord& program = programs[cur];
     const bool complete = walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t, const char* block) {
         if (type == kBlockName) {
@@ -284,7 +284,7 @@ void readBank(PresetStore& store, const char* data, long available, const newpre
         if (!isProgramIndex(program))
             return true;
         if (type == kBlockName) {
-            store.initializePreset(program);
+            programs[program] = store.programTemplate();
             memcpy(programs[program].name, block + kBlockHeaderSize, kProgramNameSize);
             store.showMenuEntry(program, Name(programs[program].name).text);
         } else if (type == kBlockParam) {
@@ -307,7 +307,7 @@ void readPresetOld(PresetStore& store, const char* data, long available, bool sw
     if (!programs || !isProgramIndex(cur) || !data || available < kProgramNameSize)
         return;
     const ProgramRecord kept = programs[cur];
-    store.initializePreset(cur);
+    programs[cur] = store.programTemplate();
     memcpy(programs[cur].name, data, kProgramNameSize);
     if (!readOldValues(store, data, available, 0, swapped, numParams, programs[cur])) {
         programs[cur] = kept;
@@ -331,7 +331,7 @@ void readBankOld(PresetStore& store, const char* data, long available, bool swap
         const int64_t record = i * stride;
         if (record + kProgramNameSize > available)
             break;
-        store.initializePreset(i);
+        programs[i] = store.programTemplate();
         memcpy(programs[i].name, data + record, kProgramNameSize);
         store.showMenuEntry(i, Name(programs[i].name).text);
         if (!readOldValues(store, data, available, record, swapped, numParams, programs[i])) {

@@ -75,7 +75,7 @@ public:
     virtual ProgramRecord* programs() = 0;  // the six records, or null
     virtual bool isDummy(int index) = 0;
     virtual bool isDummyOld(int index) = 0;
-    virtual void initializePreset(long i) = 0;  // record i = template program
+    virtual const ProgramRecord& programTemplate() = 0;  // what each program read from data starts as
     virtual void setPresetName(const char* name) = 0;
     virtual void setPresetNo(long n) = 0;
     // Window refresh; the editor implements them, without a window they do

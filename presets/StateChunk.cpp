@@ -47,7 +47,7 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
             // Records the copy does not hold are not read.
             if (record + kProgramNameSize > copied)
                 break;
-            store.initializePreset(i);
+            programs[i] = store.programTemplate();
             memcpy(programs[i].name, copy + record, kProgramNameSize);
             for (int j = 0; j < values; ++j) {
                 if (store.isDummyOld(j))
