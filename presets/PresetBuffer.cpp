@@ -12,8 +12,6 @@ constexpr int32_t kNamePayloadSize = kNameBlockSize - kBlockHeaderSize;    // 15
 constexpr int32_t kParamPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
 constexpr int64_t kHeaderSize = sizeof(newpresetheader);
 
-using Programs = std::array<ProgramRecord, kNumPrograms>;
-
 bool isProgramIndex(long i)
 {
     return i >= 0 && i < kNumPrograms;
@@ -94,6 +92,19 @@ bool readOldValues(PresetStore& store, const char* data, long available, int64_t
         program.params[j] = value;
     }
     return true;
+}
+
+// The names of a current-layout buffer as the program readers walk it, in
+// the order the data gives them: visit(program, name). The window follows
+// them only after the read, when the programs have been committed.
+template <typename Visit>
+void forEachName(const char* data, long available, const newpresetheader& header, bool swapped, Visit visit)
+{
+    walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t program, const char* block) {
+        if (type == kBlockName)
+            visit(program, Name(block + kBlockHeaderSize));
+        return true;
+    });
 }
 
 // Shows and applies a single program just read into slot cur.
@@ -244,100 +255,101 @@ long writeBank(PresetStore& store, char** out)
     return length;
 }
 
-void readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                bool swapped)
+ReadResult readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                      bool swapped)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
     if (!programs || !isProgramIndex(cur) || header.numBlocks < 0)
-        return;
-    const ProgramRecord kept = programs[cur];
-    programs[cur] = store.programTemplate();
-    ProgramRecord& program = programs[cur];
-    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t, const char* block) {
-        if (type == kBlockName) {
+        return ReadResult::Refused;
+    ProgramRecord program = store.programTemplate();
+    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd,
+                                     [&](int32_t type, int32_t, const char* block) {
+        if (type == kBlockName)
             memcpy(program.name, block + kBlockHeaderSize, kProgramNameSize);
-            store.showMenuEntry(static_cast<int>(cur), Name(program.name).text);
-        } else if (type == kBlockParam) {
+        else if (type == kBlockParam)
             return readParamBlock(block, swapped, program);
-        }
         return true;
     });
-    if (!complete) {
-        programs[cur] = kept;
-        return;
-    }
+    if (!complete)
+        return ReadResult::Refused;
+    programs[cur] = program;
+    forEachName(data, available, header, swapped,
+                [&](int32_t, const Name& name) { store.showMenuEntry(static_cast<int>(cur), name.text); });
     finishPreset(store, cur);
+    return ReadResult::Loaded;
 }
 
-void readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-              bool swapped)
+ReadResult readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                    bool swapped)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || header.numBlocks < 0)
-        return;
+        return ReadResult::Refused;
     const long sel = isProgramIndex(header.currentProgram) ? header.currentProgram : 0;
-    Programs kept;
-    std::copy(programs, programs + kNumPrograms, kept.begin());
+    StagedPrograms staged(programs);
     const bool complete = walkBlocks(data, available, header, swapped, programReadEnd,
                                      [&](int32_t type, int32_t program, const char* block) {
         if (!isProgramIndex(program))
             return true;
         if (type == kBlockName) {
-            programs[program] = store.programTemplate();
-            memcpy(programs[program].name, block + kBlockHeaderSize, kProgramNameSize);
-            store.showMenuEntry(program, Name(programs[program].name).text);
+            staged[program] = store.programTemplate();
+            memcpy(staged[program].name, block + kBlockHeaderSize, kProgramNameSize);
         } else if (type == kBlockParam) {
-            return readParamBlock(block, swapped, programs[program]);
+            return readParamBlock(block, swapped, staged[program]);
         }
         return true;
     });
-    if (!complete) {
-        std::copy(kept.begin(), kept.end(), programs);
-        return;
-    }
+    if (!complete)
+        return ReadResult::Refused;
+    staged.commit();
+    forEachName(data, available, header, swapped, [&](int32_t program, const Name& name) {
+        if (isProgramIndex(program))
+            store.showMenuEntry(program, name.text);
+    });
     finishBank(store, sel);
+    return ReadResult::Loaded;
 }
 
-void readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
+ReadResult readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
     // Without a whole name there is no record to read.
     if (!programs || !isProgramIndex(cur) || !data || available < kProgramNameSize)
-        return;
-    const ProgramRecord kept = programs[cur];
-    programs[cur] = store.programTemplate();
-    memcpy(programs[cur].name, data, kProgramNameSize);
-    if (!readOldValues(store, data, available, 0, swapped, numParams, programs[cur])) {
-        programs[cur] = kept;
-        return;
-    }
+        return ReadResult::Refused;
+    ProgramRecord program = store.programTemplate();
+    memcpy(program.name, data, kProgramNameSize);
+    if (!readOldValues(store, data, available, 0, swapped, numParams, program))
+        return ReadResult::Refused;
+    programs[cur] = program;
     finishPreset(store, cur);
+    return ReadResult::Loaded;
 }
 
-void readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                 int numParams)
+ReadResult readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                       int numParams)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || !data || available < kProgramNameSize)
-        return;
+        return ReadResult::Refused;
     // A negative count gives records of a bare name, never a negative stride.
     const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
     const int count = std::min(numPrograms, kNumPrograms);
-    Programs kept;
-    std::copy(programs, programs + kNumPrograms, kept.begin());
-    for (int i = 0; i < count; ++i) {
-        const int64_t record = i * stride;
+    StagedPrograms staged(programs);
+    int read = 0;
+    for (; read < count; ++read) {
+        const int64_t record = read * stride;
         if (record + kProgramNameSize > available)
             break;
-        programs[i] = store.programTemplate();
-        memcpy(programs[i].name, data + record, kProgramNameSize);
-        store.showMenuEntry(i, Name(programs[i].name).text);
-        if (!readOldValues(store, data, available, record, swapped, numParams, programs[i])) {
-            std::copy(kept.begin(), kept.end(), programs);
-            return;
-        }
+        staged[read] = store.programTemplate();
+        memcpy(staged[read].name, data + record, kProgramNameSize);
+        if (!readOldValues(store, data, available, record, swapped, numParams, staged[read]))
+            return ReadResult::Refused;
     }
+    staged.commit();
+    for (int i = 0; i < read; ++i)
+        store.showMenuEntry(i, Name(programs[i].name).text);
     finishBank(store, 0);
+    return ReadResult::Loaded;
 }

@@ -3,11 +3,14 @@
 // the older flat layout that is still read. The operations build buffers
 // from the program store and read them back into it; they reach the store
 // and the window through PresetStore, so they run with or without a window.
+// A reader fills a copy of the programs and touches the store, the window
+// and the selection only once it has taken all of its data.
 // All of them run on the thread that handles the host's chunk calls or the
 // editor's events; none takes a lock.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "presets/ProgramRecord.h"
@@ -85,6 +88,27 @@ public:
     virtual void showName(const char* /*name*/) {}
 };
 
+// What a reader did with its data: loaded it into the store, or refused it,
+// which changes nothing (programs, window and selection stay as they were).
+enum class ReadResult { Loaded, Refused };
+
+// The programs a reader fills: a copy of the store's six, which goes into the
+// store only when commit() is called, once all of the data has been taken.
+class StagedPrograms {
+public:
+    explicit StagedPrograms(ProgramRecord* programs) : target(programs)
+    {
+        std::copy_n(programs, kNumPrograms, copy.begin());
+    }
+    ProgramRecord& operator[](long i) { return copy[static_cast<size_t>(i)]; }
+    ProgramRecord* data() { return copy.data(); }
+    void commit() const { std::copy(copy.begin(), copy.end(), target); }
+
+private:
+    ProgramRecord* target;
+    std::array<ProgramRecord, kNumPrograms> copy;
+};
+
 // Writers: *out receives a buffer of exactly the returned length, allocated
 // with new[] (the caller delete[]s it); 0 and *out = nullptr when there is
 // nothing to write or the allocation fails.
@@ -129,14 +153,20 @@ long writeBank(PresetStore& store, char** out);
 
 // Readers of the current layout. data points at the first block and
 // `available` bytes can be read from it; header is already in native order.
-// swapped: the blocks are in the other byte order.
-void readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                bool swapped);
-void readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-              bool swapped);
+// swapped: the blocks are in the other byte order. A single program replaces
+// the selected one, which is then applied; a bank selects the program its
+// header names (program 0 when there is no such program). Refused: no
+// programs or no selection in the store, a negative block count, or a value
+// that is NaN or infinite.
+ReadResult readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                      bool swapped);
+ReadResult readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                    bool swapped);
 
 // Readers of the old flat layout. data points at the first record (after the
-// 5-byte prefix); records are a 24-byte name and numParams floats.
-void readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
-void readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                 int numParams);
+// 5-byte prefix); records are a 24-byte name and numParams floats. A bank
+// selects program 0. Refused, besides as above, when not even one name can
+// be read.
+ReadResult readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
+ReadResult readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                       int numParams);

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "presets/HeldStore.h"
 #include "presets/XPlatFile.h"
 
 namespace {
@@ -25,21 +24,21 @@ int clampToInt(size_t n)
 
 // Frames preset data of `length` readable bytes and hands it to the reader
 // of its layout. The byte order comes from the ID at the start of the data;
-// `reversed` inverts it. firstProgram makes a bank select program 0 instead of the program
-// its data names. True when the reader took the data.
-bool readData(PresetStore& target, const char* data, size_t length, Shape shape, bool reversed,
+// `reversed` inverts it. firstProgram makes a bank select program 0 instead
+// of the program its data names. True when the reader took the data.
+bool readData(PresetStore& store, const char* data, size_t length, Shape shape, bool reversed,
               bool firstProgram)
 {
     if (!data || length < static_cast<size_t>(kOldPrefixSize))
         return false;
-    const ByteOrder order = byteOrderOf(data, target.uniqueID());
+    const ByteOrder order = byteOrderOf(data, store.uniqueID());
     if (order == ByteOrder::Foreign)
         return false;
     const bool swapped = (order == ByteOrder::Reversed) != reversed;
 
     const uint8_t kind = static_cast<uint8_t>(data[4]);
     const bool bank = shape == Shape::Bank;
-    HeldStore store(target);
+    ReadResult result;
 
     if (kind == (bank ? kKindBankOld : kKindPresetOld)) {
         // Old layout: the record size, and so the value count, follows from
@@ -50,11 +49,11 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
             if (length < kOldBankMinSize)
                 return false;
             const size_t values = ((length - kOldPrefixSize) / kNumPrograms - kProgramNameSize) / 4;
-            readBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
+            result = readBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
         } else {
             if (length < kOldPresetMinSize)
                 return false;
-            readPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
+            result = readPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
         }
     } else if (kind == (bank ? kKindBank : kKindPreset)) {
         if (length < kHeaderSize)
@@ -69,14 +68,14 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
         if (bank) {
             if (firstProgram)
                 header.currentProgram = 0;
-            readBank(store, data + kHeaderSize, header.dataSize, header, swapped);
+            result = readBank(store, data + kHeaderSize, header.dataSize, header, swapped);
         } else {
-            readPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
+            result = readPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
         }
     } else {
         return false;
     }
-    return store.readToTheEnd();
+    return result == ReadResult::Loaded;
 }
 
 bool loadFile(PresetStore& store, const std::string& path, Shape shape, bool reversed)

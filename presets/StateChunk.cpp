@@ -1,7 +1,5 @@
 #include "presets/StateChunk.h"
 
-#include "presets/HeldStore.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -29,10 +27,7 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
     OldChunkHeader header;
     memcpy(&header, copy, sizeof header);
 
-    // A refused chunk leaves every program as it was before the call.
-    ProgramRecord kept[kNumPrograms];
-    memcpy(kept, programs, sizeof kept);
-
+    StagedPrograms staged(programs);
     const int32_t n = header.numPrograms;
     if (n > 0) {
         const int32_t recordSize = (byteSize - kOldChunkHeaderSize) / n;
@@ -47,8 +42,8 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
             // Records the copy does not hold are not read.
             if (record + kProgramNameSize > copied)
                 break;
-            programs[i] = store.programTemplate();
-            memcpy(programs[i].name, copy + record, kProgramNameSize);
+            staged[i] = store.programTemplate();
+            memcpy(staged[i].name, copy + record, kProgramNameSize);
             for (int j = 0; j < values; ++j) {
                 if (store.isDummyOld(j))
                     continue;
@@ -59,14 +54,13 @@ int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byte
                 memcpy(&value, copy + at, sizeof value);
                 if (swapped)
                     mySwapBytes(&value);
-                if (!normaliseValue(value)) {
-                    memcpy(programs, kept, sizeof kept);
+                if (!normaliseValue(value))
                     return -1;
-                }
-                programs[i].params[j] = value;
+                staged[i].params[j] = value;
             }
         }
     }
+    staged.commit();
     const int32_t cp = header.currentProgram;
     store.setPresetNo(cp >= 0 && cp < kNumPrograms ? cp : 0);
     return 0;
@@ -116,13 +110,10 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
         memcpy(&bankHeader, bytes + kChunkHeaderSize, sizeof bankHeader);
         if (swapped)
             byteSwapHeader(&bankHeader);
-        // The window follows only a bank that is read to the end; a refused
-        // one leaves the menu titles as they were.
-        HeldStore held(store);
-        readBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
-                     swapped);
         // A refused bank is a refused chunk: the host must not take it as restored.
-        return held.readToTheEnd() ? 0 : -1;
+        const ReadResult result = readBank(store, reinterpret_cast<const char*>(bytes + kBanksStart),
+                                           byteSize - kBanksStart, bankHeader, swapped);
+        return result == ReadResult::Loaded ? 0 : -1;
     }
     return -1;
 }
