@@ -73,25 +73,11 @@ bool readParamBlock(const char* block, bool swapped, ProgramRecord& record)
     return true;
 }
 
-// Reads the values of an old-layout record at `record` into `program`:
-// at most min(numParams, 42), none lying past `available` bytes from data,
-// skipping the indexes old data does not carry.
-bool readOldValues(PresetStore& store, const char* data, long available, int64_t record, bool swapped,
-                   int numParams, ProgramRecord& program)
+// Old preset and bank data hold numParams values a record; a negative
+// count gives records of a bare name, never a negative stride.
+int64_t oldStride(int numParams)
 {
-    const int count = std::min(numParams, kNumProgramParams);
-    for (int j = 0; j < count; ++j) {
-        if (store.isDummyOld(j))
-            continue;
-        const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
-        if (at + 4 > available)
-            break;
-        float value = getFloat(data + at, swapped);
-        if (!normaliseValue(value))
-            return false;
-        program.params[j] = value;
-    }
-    return true;
+    return kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
 }
 
 // The names of a current-layout buffer as the program readers walk it, in
@@ -255,6 +241,35 @@ long writeBank(PresetStore& store, char** out)
     return length;
 }
 
+int readOldRecords(PresetStore& store, const OldRecords& records, ProgramRecord* into)
+{
+    if (!records.data)
+        return 0;
+    const int count = std::min(records.count, kNumPrograms);
+    const int values = std::min(records.numValues, kNumProgramParams);
+    int read = 0;
+    for (; read < count; ++read) {
+        const int64_t record = read * records.stride;
+        if (record + kProgramNameSize > records.available)
+            break;
+        ProgramRecord& program = into[read];
+        program = store.programTemplate();
+        memcpy(program.name, records.data + record, kProgramNameSize);
+        for (int j = 0; j < values; ++j) {
+            if (store.isDummyOld(j))
+                continue;
+            const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
+            if (at + 4 > records.available)
+                break;
+            float value = getFloat(records.data + at, records.swapped);
+            if (!normaliseValue(value))
+                return -1;
+            program.params[j] = value;
+        }
+    }
+    return read;
+}
+
 ReadResult readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
                       bool swapped)
 {
@@ -318,9 +333,8 @@ ReadResult readPresetOld(PresetStore& store, const char* data, long available, b
     // Without a whole name there is no record to read.
     if (!programs || !isProgramIndex(cur) || !data || available < kProgramNameSize)
         return ReadResult::Refused;
-    ProgramRecord program = store.programTemplate();
-    memcpy(program.name, data, kProgramNameSize);
-    if (!readOldValues(store, data, available, 0, swapped, numParams, program))
+    ProgramRecord program;
+    if (readOldRecords(store, {data, available, swapped, 1, oldStride(numParams), numParams}, &program) != 1)
         return ReadResult::Refused;
     programs[cur] = program;
     finishPreset(store, cur);
@@ -333,20 +347,11 @@ ReadResult readBankOld(PresetStore& store, const char* data, long available, boo
     ProgramRecord* programs = store.programs();
     if (!programs || !data || available < kProgramNameSize)
         return ReadResult::Refused;
-    // A negative count gives records of a bare name, never a negative stride.
-    const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
-    const int count = std::min(numPrograms, kNumPrograms);
     StagedPrograms staged(programs);
-    int read = 0;
-    for (; read < count; ++read) {
-        const int64_t record = read * stride;
-        if (record + kProgramNameSize > available)
-            break;
-        staged[read] = store.programTemplate();
-        memcpy(staged[read].name, data + record, kProgramNameSize);
-        if (!readOldValues(store, data, available, record, swapped, numParams, staged[read]))
-            return ReadResult::Refused;
-    }
+    const int read =
+        readOldRecords(store, {data, available, swapped, numPrograms, oldStride(numParams), numParams}, staged.data());
+    if (read < 0)
+        return ReadResult::Refused;
     staged.commit();
     for (int i = 0; i < read; ++i)
         store.showMenuEntry(i, Name(programs[i].name).text);

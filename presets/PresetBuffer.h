@@ -163,10 +163,32 @@ ReadResult readPreset(PresetStore& store, const char* data, long available, cons
 ReadResult readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
                     bool swapped);
 
-// Readers of the old flat layout. data points at the first record (after the
-// 5-byte prefix); records are a 24-byte name and numParams floats. A bank
-// selects program 0. Refused, besides as above, when not even one name can
-// be read.
+// Records of the old flat layout, as the state chunk and the files frame
+// them: `count` records `stride` bytes apart from data, where `available`
+// bytes can be read, each a 24-byte name followed by `numValues` floats.
+struct OldRecords {
+    const char* data;
+    long available;
+    bool swapped;
+    int count;
+    int64_t stride;
+    int numValues;
+};
+
+// The one reader of old records, for the chunk and the files alike. Reads
+// them into into[0], into[1], ... (room for min(count, 6) records): each
+// starts as the store's template program and takes its name and at most 42
+// values, skipping the indexes old data does not carry (isDummyOld); finite
+// values are clamped to 0..1. A record without its whole name ends the
+// reading, a value past the readable bytes ends its record. Returns how many
+// records were read, or -1 for a value that is NaN or infinite; `into` then
+// holds part of the data and is to be dropped.
+int readOldRecords(PresetStore& store, const OldRecords& records, ProgramRecord* into);
+
+// Readers of old preset and bank data. data points at the first record
+// (after the 5-byte prefix); records are a 24-byte name and numParams
+// floats. A bank selects program 0. Refused, besides as above, when not even
+// one name can be read.
 ReadResult readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
 ReadResult readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
                        int numParams);

@@ -11,58 +11,35 @@ constexpr int32_t kChunkHeaderSize = sizeof(ChunkHeader);
 constexpr int32_t kOldChunkHeaderSize = sizeof(OldChunkHeader);
 constexpr int32_t kBanksStart = kChunkHeaderSize + sizeof(newpresetheader);  // 49
 
-// The old format: records of equal size after a 32-byte header, read from
-// the bounded copy in oldChunkBuffer.
+// The old format: a 32-byte header, then as many records of equal size as
+// it counts, filling the rest of the chunk. They are read from the bounded
+// copy in oldChunkBuffer.
 int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byteSize,
-                     unsigned char* copy, bool swapped)
+                     unsigned char* oldChunkBuffer, bool swapped)
 {
     ProgramRecord* programs = store.programs();
     if (!programs)
         return -1;
     const int32_t copied = std::min(byteSize, kOldChunkCopySize);
-    memcpy(copy, data, static_cast<size_t>(copied));
-    if (swapped)
-        for (int offset : {0, 8, 12, 16, 20, 24, 28})
-            mySwapBytes(copy + offset);
-    OldChunkHeader header;
-    memcpy(&header, copy, sizeof header);
+    memcpy(oldChunkBuffer, data, static_cast<size_t>(copied));
+    const char* copy = reinterpret_cast<const char*>(oldChunkBuffer);
+    const int32_t n = getWord(copy + offsetof(OldChunkHeader, numPrograms), swapped);
+    const int32_t current = getWord(copy + offsetof(OldChunkHeader, currentProgram), swapped);
 
-    StagedPrograms staged(programs);
-    const int32_t n = header.numPrograms;
+    OldRecords records{copy + kOldChunkHeaderSize, copied - kOldChunkHeaderSize, swapped, 0, 0, 0};
     if (n > 0) {
         const int32_t recordSize = (byteSize - kOldChunkHeaderSize) / n;
-        const int32_t numValues = (recordSize - kProgramNameSize) / 4;
+        records.count = std::min<int32_t>(n, kNumPrograms);
+        records.numValues = (recordSize - kProgramNameSize) / 4;
         // byteSize >= 32 keeps recordSize >= 0, so numValues >= -6 and the
         // stride is never negative.
-        const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(numValues);
-        const int count = std::min<int32_t>(n, kNumPrograms);
-        const int values = std::min<int32_t>(numValues, kNumProgramParams);
-        for (int i = 0; i < count; ++i) {
-            const int64_t record = kOldChunkHeaderSize + i * stride;
-            // Records the copy does not hold are not read.
-            if (record + kProgramNameSize > copied)
-                break;
-            staged[i] = store.programTemplate();
-            memcpy(staged[i].name, copy + record, kProgramNameSize);
-            for (int j = 0; j < values; ++j) {
-                if (store.isDummyOld(j))
-                    continue;
-                const int64_t at = record + kProgramNameSize + 4 * j;
-                if (at + 4 > copied)
-                    break;
-                float value;
-                memcpy(&value, copy + at, sizeof value);
-                if (swapped)
-                    mySwapBytes(&value);
-                if (!normaliseValue(value))
-                    return -1;
-                staged[i].params[j] = value;
-            }
-        }
+        records.stride = kProgramNameSize + 4 * static_cast<int64_t>(records.numValues);
     }
+    StagedPrograms staged(programs);
+    if (readOldRecords(store, records, staged.data()) < 0)
+        return -1;
     staged.commit();
-    const int32_t cp = header.currentProgram;
-    store.setPresetNo(cp >= 0 && cp < kNumPrograms ? cp : 0);
+    store.setPresetNo(current >= 0 && current < kNumPrograms ? current : 0);
     return 0;
 }
 
