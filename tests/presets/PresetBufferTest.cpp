@@ -91,17 +91,47 @@ TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 TEST(PresetBuffer, RefusedValueLeavesStoreAsBefore)
 {
     FakeStore src;
+    const Bytes bank = written(writeBank, src), one = written(writePreset, src);
+    const Bytes oldBank = oldRecords(src, 6, 42, false), oldOne = oldRecords(src, 1, 42, false);
+    // Program p's k-th parameter block, which carries value j: the very first
+    // value, program 3's fifth, and the very last (the single program's last).
+    const std::tuple<int, int, int> where[] = {{0, 0, 0}, {3, 4, 9}, {5, 20, 27}};
     for (float bad : {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
                       -std::numeric_limits<float>::infinity()}) {
-        // Program 3's fifth parameter block, and the single program's last one.
-        FakeStore a(0.5f), b(0.5f);
-        EXPECT_EQ(readBuffer(readBank, a, withWord(written(writeBank, src), 41 + 3 * 840 + 168 + 4 * 32 + 24, bad)),
-                  ReadResult::Refused);
-        EXPECT_EQ(readBuffer(readPreset, b, withWord(written(writePreset, src), 881 - 8, bad)), ReadResult::Refused);
-        EXPECT_TRUE(a == FakeStore(0.5f) && b == FakeStore(0.5f));
-        // Not even the titles of the names read before the bad value.
-        EXPECT_TRUE(a.log.empty() && b.log.empty());
+        for (const auto& [p, k, j] : where) {
+            FakeStore s[4] = {FakeStore(0.5f), FakeStore(0.5f), FakeStore(0.5f), FakeStore(0.5f)};
+            const ReadResult results[4] = {
+                readBuffer(readBank, s[0], withWord(bank, 41 + p * 840 + 168 + k * 32 + 24, bad)),
+                readBuffer(readPreset, s[1], withWord(one, 41 + 168 + k * 32 + 24, bad)),
+                readOld(s[2], withWord(oldBank, p * 192 + 24 + 4 * j, bad), false, 6, 42),
+                readOld(s[3], withWord(oldOne, 24 + 4 * j, bad), false, 0, 42)};
+            for (int r = 0; r < 4; ++r) {
+                EXPECT_EQ(results[r], ReadResult::Refused) << r << ": " << p << " " << j;
+                // Neither the programs read before the bad value, nor the part
+                // of the one it lies in, nor the titles of their names.
+                EXPECT_TRUE(s[r] == FakeStore(0.5f)) << r << ": " << p << " " << j;
+                EXPECT_TRUE(s[r].log.empty()) << r << ": " << p << " " << j;
+            }
+        }
     }
+}
+
+// The window follows an accepted read name by name, in the order of the data.
+TEST(PresetBuffer, WindowFollowsEveryNameOfALoadedBuffer)
+{
+    Blocks blocks;
+    blocks.name(2, "First").value(2, 1, 0.5f).name(7, "Nowhere").name(2, "Second").name(0, "Zero").value(2, 6, 0.75f);
+    const Bytes bytes = blocks.done(kKindBank, 2);
+    FakeStore bank(0.0f, 4), one(0.0f, 4);
+    ASSERT_EQ(readBuffer(readBank, bank, bytes), ReadResult::Loaded);
+    EXPECT_EQ(bank.log, (Log{"menu 2 First", "menu 2 Second", "menu 0 Zero", "entry 2", "show Second", "select 2"}));
+    // A second name starts its program afresh: the value read before it is gone.
+    EXPECT_EQ(bank.progs[2].params[1], 0.25f);
+    EXPECT_EQ(bank.progs[2].params[6], 0.75f);
+    // A single program takes every name into the selected slot; the last one stays.
+    ASSERT_EQ(readBuffer(readPreset, one, bytes), ReadResult::Loaded);
+    EXPECT_EQ(one.log, (Log{"menu 4 First", "menu 4 Nowhere", "menu 4 Second", "menu 4 Zero", "show Zero",
+                            "menu 4 Zero", "name Zero", "select 4"}));
 }
 
 TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
