@@ -35,11 +35,7 @@ public:
     ProgramRecord* programs() override { return records; }
     bool isDummy(int index) override { return parameterIsDummy(index); }
     bool isDummyOld(int index) override { return isDummy(index); }
-    void initializePreset(long i) override
-    {
-        if (i >= 0 && i < kNumPrograms)
-            records[i] = templateProgram;
-    }
+    const ProgramRecord& programTemplate() override { return templateProgram; }
     void setPresetName(const char*) override {}
     void setPresetNo(long n) override
     {

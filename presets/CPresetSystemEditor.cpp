@@ -402,29 +402,29 @@ void CPresetSystemEditor::openManual()
 void CPresetSystemEditor::BufferToBankOld(char* data, long available, bool swapped, int numPrograms,
                                           int numParams)
 {
-    bufferToBankOld(presetStore(), data, available, swapped, numPrograms, numParams);
+    readBankOld(presetStore(), data, available, swapped, numPrograms, numParams);
 }
 
 void CPresetSystemEditor::BufferToBank(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToBank(presetStore(), data, available, *header, swapped);
+        readBank(presetStore(), data, available, *header, swapped);
 }
 
 long CPresetSystemEditor::BankToBuffer(char** out)
 {
-    return bankToBuffer(presetStore(), out);
+    return writeBank(presetStore(), out);
 }
 
 void CPresetSystemEditor::BufferToPresetOld(char* data, long available, bool swapped, int numParams)
 {
-    bufferToPresetOld(presetStore(), data, available, swapped, numParams);
+    readPresetOld(presetStore(), data, available, swapped, numParams);
 }
 
 void CPresetSystemEditor::BufferToPreset(char* data, long available, newpresetheader* header, bool swapped)
 {
     if (header)
-        bufferToPreset(presetStore(), data, available, *header, swapped);
+        readPreset(presetStore(), data, available, *header, swapped);
 }
 
 namespace {
@@ -448,23 +448,23 @@ private:
 long CPresetSystemEditor::MidiToBuffer(char** out)
 {
     EffectMidiParameters params(*presetEffect);
-    return midiToBuffer(presetStore(), params, out);
+    return writeMidiMap(presetStore(), params, out);
 }
 
 void CPresetSystemEditor::BufferToMidi(char* data, long available, newpresetheader* header, bool swapped)
 {
     EffectMidiParameters params(*presetEffect);
     if (header)
-        bufferToMidi(params, data, available, *header, swapped);
+        readMidiMap(params, data, available, *header, swapped);
 }
 
 void CPresetSystemEditor::BufferToMidiOld(char* data, long available, bool swapped, int numParams)
 {
     EffectMidiParameters params(*presetEffect);
-    bufferToMidiOld(presetStore(), params, data, available, swapped, numParams);
+    readMidiMapOld(presetStore(), params, data, available, swapped, numParams);
 }
 
 long CPresetSystemEditor::PresetToBuffer(char** out)
 {
-    return presetToBuffer(presetStore(), out);
+    return writePreset(presetStore(), out);
 }

@@ -15,7 +15,7 @@ public:
     ProgramRecord* programs() override { return fx.committedPrograms(); }
     bool isDummy(int index) override { return fx.isDummy(index); }
     bool isDummyOld(int index) override { return fx.isDummyOld(index); }
-    void initializePreset(long i) override { fx.initializePreset(i); }
+    const ProgramRecord& programTemplate() override { return fx.templateProgram; }
     void setPresetName(const char* name) override { fx.setPresetName(name); }
     void setPresetNo(long n) override { fx.setPresetNo(n); }
     void showMenuEntry(int entry, const char* name) override

@@ -62,7 +62,7 @@ void convertCC(float value, char* text)
     strcpy(text, ccnames[k]);
 }
 
-long midiToBuffer(PresetStore& store, MidiMapParameters& params, char** out)
+long writeMidiMap(PresetStore& store, MidiMapParameters& params, char** out)
 {
     if (!out)
         return 0;
@@ -86,8 +86,8 @@ long midiToBuffer(PresetStore& store, MidiMapParameters& params, char** out)
     return length;
 }
 
-void bufferToMidi(MidiMapParameters& params, const char* data, long available, const newpresetheader& header,
-                  bool swapped)
+void readMidiMap(MidiMapParameters& params, const char* data, long available, const newpresetheader& header,
+                 bool swapped)
 {
     // Blocks of other types are skipped by their size, whatever they hold.
     walkBlocks(data, available, header, swapped, [](int32_t) { return int64_t{0}; },
@@ -104,8 +104,8 @@ void bufferToMidi(MidiMapParameters& params, const char* data, long available, c
                });
 }
 
-void bufferToMidiOld(PresetStore& store, MidiMapParameters& params, const char* data, long available,
-                     bool swapped, int numParams)
+void readMidiMapOld(PresetStore& store, MidiMapParameters& params, const char* data, long available,
+                    bool swapped, int numParams)
 {
     if (!data)
         return;

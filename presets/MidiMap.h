@@ -36,19 +36,19 @@ public:
 // Builds a map of every parameter the store carries (isDummy false): *out
 // receives a new[] buffer of exactly the returned length (the caller
 // delete[]s it); 0 and *out = nullptr when the allocation fails.
-long midiToBuffer(PresetStore& store, MidiMapParameters& params, char** out);
+long writeMidiMap(PresetStore& store, MidiMapParameters& params, char** out);
 
 // Reads the blocks of a current-layout map. data points at the first block,
 // `available` bytes are readable there, header is in native order; swapped:
 // the blocks are in the other byte order. Each type-2 block with an index
 // 0..41 and a value 0..1 sets that assignment; anything else is skipped.
 // Reading ends at dataSize or `available`, whichever comes first.
-void bufferToMidi(MidiMapParameters& params, const char* data, long available, const newpresetheader& header,
-                  bool swapped);
+void readMidiMap(MidiMapParameters& params, const char* data, long available, const newpresetheader& header,
+                 bool swapped);
 
 // Reads the old flat layout: data points after the 5-byte prefix at a plain
 // array of floats, value j at offset 4j. Up to min(numParams, 42) values are
 // read, skipping the indices for which isDummyOld is true; a value outside
 // 0..1 (or NaN) ends the read, as does the end of the readable bytes.
-void bufferToMidiOld(PresetStore& store, MidiMapParameters& params, const char* data, long available,
-                     bool swapped, int numParams);
+void readMidiMapOld(PresetStore& store, MidiMapParameters& params, const char* data, long available,
+                    bool swapped, int numParams);

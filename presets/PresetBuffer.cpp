@@ -12,8 +12,6 @@ constexpr int32_t kNamePayloadSize = kNameBlockSize - kBlockHeaderSize;    // 15
 constexpr int32_t kParamPayloadSize = kParamBlockSize - kBlockHeaderSize;  // 20
 constexpr int64_t kHeaderSize = sizeof(newpresetheader);
 
-using Programs = std::array<ProgramRecord, kNumPrograms>;
-
 bool isProgramIndex(long i)
 {
     return i >= 0 && i < kNumPrograms;
@@ -75,25 +73,24 @@ bool readParamBlock(const char* block, bool swapped, ProgramRecord& record)
     return true;
 }
 
-// Reads the values of an old-layout record at `record` into `program`:
-// at most min(numParams, 42), none lying past `available` bytes from data,
-// skipping the indexes old data does not carry.
-bool readOldValues(PresetStore& store, const char* data, long available, int64_t record, bool swapped,
-                   int numParams, ProgramRecord& program)
+// Old preset and bank data hold numParams values a record; a negative
+// count gives records of a bare name, never a negative stride.
+int64_t oldStride(int numParams)
 {
-    const int count = std::min(numParams, kNumProgramParams);
-    for (int j = 0; j < count; ++j) {
-        if (store.isDummyOld(j))
-            continue;
-        const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
-        if (at + 4 > available)
-            break;
-        float value = getFloat(data + at, swapped);
-        if (!normaliseValue(value))
-            return false;
-        program.params[j] = value;
-    }
-    return true;
+    return kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
+}
+
+// The names of a current-layout buffer as the program readers walk it, in
+// the order the data gives them: visit(program, name). The window follows
+// them only after the read, when the programs have been committed.
+template <typename Visit>
+void forEachName(const char* data, long available, const newpresetheader& header, bool swapped, Visit visit)
+{
+    walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t program, const char* block) {
+        if (type == kBlockName)
+            visit(program, Name(block + kBlockHeaderSize));
+        return true;
+    });
 }
 
 // Shows and applies a single program just read into slot cur.
@@ -169,6 +166,16 @@ float getFloat(const char* p, bool swapped)
     return v;
 }
 
+ByteOrder byteOrderOf(const void* storedID, int32_t ownID)
+{
+    int32_t id;
+    memcpy(&id, storedID, sizeof id);
+    if (id == ownID)
+        return ByteOrder::Native;
+    mySwapBytes(&id);
+    return id == ownID ? ByteOrder::Reversed : ByteOrder::Foreign;
+}
+
 // NaN fails both comparisons, so it is refused with the out-of-range values.
 bool isValidValue(float v)
 {
@@ -190,7 +197,7 @@ void byteSwapHeader(newpresetheader* header)
         mySwapBytes(bytes + offset);
 }
 
-long presetToBuffer(PresetStore& store, char** out)
+long writePreset(PresetStore& store, char** out)
 {
     if (!out)
         return 0;
@@ -211,7 +218,7 @@ long presetToBuffer(PresetStore& store, char** out)
     return length;
 }
 
-long bankToBuffer(PresetStore& store, char** out)
+long writeBank(PresetStore& store, char** out)
 {
     if (!out)
         return 0;
@@ -234,100 +241,120 @@ long bankToBuffer(PresetStore& store, char** out)
     return length;
 }
 
-void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                    bool swapped)
+int readOldRecords(PresetStore& store, const OldRecords& records, ProgramRecord* into)
+{
+    if (!records.data)
+        return 0;
+    const int count = std::min(records.count, kNumPrograms);
+    const int values = std::min(records.numValues, kNumProgramParams);
+    int read = 0;
+    for (; read < count; ++read) {
+        const int64_t record = read * records.stride;
+        if (record + kProgramNameSize > records.available)
+            break;
+        ProgramRecord& program = into[read];
+        program = store.programTemplate();
+        memcpy(program.name, records.data + record, kProgramNameSize);
+        for (int j = 0; j < values; ++j) {
+            if (store.isDummyOld(j))
+                continue;
+            const int64_t at = record + kProgramNameSize + 4 * static_cast<int64_t>(j);
+            if (at + 4 > records.available)
+                break;
+            float value = getFloat(records.data + at, records.swapped);
+            if (!normaliseValue(value))
+                return -1;
+            program.params[j] = value;
+        }
+    }
+    return read;
+}
+
+ReadResult readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                      bool swapped)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
     if (!programs || !isProgramIndex(cur) || header.numBlocks < 0)
-        return;
-    const ProgramRecord kept = programs[cur];
-    store.initializePreset(cur);
-    ProgramRecord& program = programs[cur];
-    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd, [&](int32_t type, int32_t, const char* block) {
-        if (type == kBlockName) {
+        return ReadResult::Refused;
+    ProgramRecord program = store.programTemplate();
+    const bool complete = walkBlocks(data, available, header, swapped, programReadEnd,
+                                     [&](int32_t type, int32_t, const char* block) {
+        if (type == kBlockName)
             memcpy(program.name, block + kBlockHeaderSize, kProgramNameSize);
-            store.showMenuEntry(static_cast<int>(cur), Name(program.name).text);
-        } else if (type == kBlockParam) {
+        else if (type == kBlockParam)
             return readParamBlock(block, swapped, program);
-        }
         return true;
     });
-    if (!complete) {
-        programs[cur] = kept;
-        return;
-    }
+    if (!complete)
+        return ReadResult::Refused;
+    programs[cur] = program;
+    forEachName(data, available, header, swapped,
+                [&](int32_t, const Name& name) { store.showMenuEntry(static_cast<int>(cur), name.text); });
     finishPreset(store, cur);
+    return ReadResult::Loaded;
 }
 
-void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                  bool swapped)
+ReadResult readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                    bool swapped)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || header.numBlocks < 0)
-        return;
+        return ReadResult::Refused;
     const long sel = isProgramIndex(header.currentProgram) ? header.currentProgram : 0;
-    Programs kept;
-    std::copy(programs, programs + kNumPrograms, kept.begin());
+    StagedPrograms staged(programs);
     const bool complete = walkBlocks(data, available, header, swapped, programReadEnd,
                                      [&](int32_t type, int32_t program, const char* block) {
         if (!isProgramIndex(program))
             return true;
         if (type == kBlockName) {
-            store.initializePreset(program);
-            memcpy(programs[program].name, block + kBlockHeaderSize, kProgramNameSize);
-            store.showMenuEntry(program, Name(programs[program].name).text);
+            staged[program] = store.programTemplate();
+            memcpy(staged[program].name, block + kBlockHeaderSize, kProgramNameSize);
         } else if (type == kBlockParam) {
-            return readParamBlock(block, swapped, programs[program]);
+            return readParamBlock(block, swapped, staged[program]);
         }
         return true;
     });
-    if (!complete) {
-        std::copy(kept.begin(), kept.end(), programs);
-        return;
-    }
+    if (!complete)
+        return ReadResult::Refused;
+    staged.commit();
+    forEachName(data, available, header, swapped, [&](int32_t program, const Name& name) {
+        if (isProgramIndex(program))
+            store.showMenuEntry(program, name.text);
+    });
     finishBank(store, sel);
+    return ReadResult::Loaded;
 }
 
-void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
+ReadResult readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams)
 {
     ProgramRecord* programs = store.programs();
     const long cur = store.presetNo();
     // Without a whole name there is no record to read.
     if (!programs || !isProgramIndex(cur) || !data || available < kProgramNameSize)
-        return;
-    const ProgramRecord kept = programs[cur];
-    store.initializePreset(cur);
-    memcpy(programs[cur].name, data, kProgramNameSize);
-    if (!readOldValues(store, data, available, 0, swapped, numParams, programs[cur])) {
-        programs[cur] = kept;
-        return;
-    }
+        return ReadResult::Refused;
+    ProgramRecord program;
+    if (readOldRecords(store, {data, available, swapped, 1, oldStride(numParams), numParams}, &program) != 1)
+        return ReadResult::Refused;
+    programs[cur] = program;
     finishPreset(store, cur);
+    return ReadResult::Loaded;
 }
 
-void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                     int numParams)
+ReadResult readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                       int numParams)
 {
     ProgramRecord* programs = store.programs();
     if (!programs || !data || available < kProgramNameSize)
-        return;
-    // A negative count gives records of a bare name, never a negative stride.
-    const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(std::max(numParams, 0));
-    const int count = std::min(numPrograms, kNumPrograms);
-    Programs kept;
-    std::copy(programs, programs + kNumPrograms, kept.begin());
-    for (int i = 0; i < count; ++i) {
-        const int64_t record = i * stride;
-        if (record + kProgramNameSize > available)
-            break;
-        store.initializePreset(i);
-        memcpy(programs[i].name, data + record, kProgramNameSize);
+        return ReadResult::Refused;
+    StagedPrograms staged(programs);
+    const int read =
+        readOldRecords(store, {data, available, swapped, numPrograms, oldStride(numParams), numParams}, staged.data());
+    if (read < 0)
+        return ReadResult::Refused;
+    staged.commit();
+    for (int i = 0; i < read; ++i)
         store.showMenuEntry(i, Name(programs[i].name).text);
-        if (!readOldValues(store, data, available, record, swapped, numParams, programs[i])) {
-            std::copy(kept.begin(), kept.end(), programs);
-            return;
-        }
-    }
     finishBank(store, 0);
+    return ReadResult::Loaded;
 }

@@ -3,11 +3,14 @@
 // the older flat layout that is still read. The operations build buffers
 // from the program store and read them back into it; they reach the store
 // and the window through PresetStore, so they run with or without a window.
+// A reader fills a copy of the programs and touches the store, the window
+// and the selection only once it has taken all of its data.
 // All of them run on the thread that handles the host's chunk calls or the
 // editor's events; none takes a lock.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/ProgramRecord.h"
@@ -56,6 +59,11 @@ void putWord(char* p, int32_t v);
 void putFloat(char* p, float v);
 int32_t getWord(const char* p, bool swapped);
 float getFloat(const char* p, bool swapped);
+// The byte order of preset data, told by the plug-in's unique ID as the
+// data stores it: the ID as this machine writes it means native order, the
+// ID byte-reversed means the other order, anything else is not our data.
+enum class ByteOrder { Native, Reversed, Foreign };
+ByteOrder byteOrderOf(const void* storedID, int32_t ownID);
 // A value a controller map may carry: 0 to 1 (NaN is not).
 bool isValidValue(float v);
 // Reverses every 32-bit word of the header except uniqueID (and kind).
@@ -70,7 +78,7 @@ public:
     virtual ProgramRecord* programs() = 0;  // the six records, or null
     virtual bool isDummy(int index) = 0;
     virtual bool isDummyOld(int index) = 0;
-    virtual void initializePreset(long i) = 0;  // record i = template program
+    virtual const ProgramRecord& programTemplate() = 0;  // what each program read from data starts as
     virtual void setPresetName(const char* name) = 0;
     virtual void setPresetNo(long n) = 0;
     // Window refresh; the editor implements them, without a window they do
@@ -78,6 +86,27 @@ public:
     virtual void showMenuEntry(int /*entry*/, const char* /*name24*/) {}  // make entry current and title it
     virtual void selectMenuEntry(int /*entry*/) {}
     virtual void showName(const char* /*name*/) {}
+};
+
+// What a reader did with its data: loaded it into the store, or refused it,
+// which changes nothing (programs, window and selection stay as they were).
+enum class ReadResult { Loaded, Refused };
+
+// The programs a reader fills: a copy of the store's six, which goes into the
+// store only when commit() is called, once all of the data has been taken.
+class StagedPrograms {
+public:
+    explicit StagedPrograms(ProgramRecord* programs) : target(programs)
+    {
+        std::copy_n(programs, kNumPrograms, copy.begin());
+    }
+    ProgramRecord& operator[](long i) { return copy[static_cast<size_t>(i)]; }
+    ProgramRecord* data() { return copy.data(); }
+    void commit() const { std::copy(copy.begin(), copy.end(), target); }
+
+private:
+    ProgramRecord* target;
+    std::array<ProgramRecord, kNumPrograms> copy;
 };
 
 // Writers: *out receives a buffer of exactly the returned length, allocated
@@ -119,19 +148,47 @@ bool walkBlocks(const char* data, long available, const newpresetheader& header,
     return true;
 }
 
-long presetToBuffer(PresetStore& store, char** out);
-long bankToBuffer(PresetStore& store, char** out);
+long writePreset(PresetStore& store, char** out);
+long writeBank(PresetStore& store, char** out);
 
 // Readers of the current layout. data points at the first block and
 // `available` bytes can be read from it; header is already in native order.
-// swapped: the blocks are in the other byte order.
-void bufferToPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+// swapped: the blocks are in the other byte order. A single program replaces
+// the selected one, which is then applied; a bank selects the program its
+// header names (program 0 when there is no such program). Refused: no
+// programs or no selection in the store, a negative block count, or a value
+// that is NaN or infinite.
+ReadResult readPreset(PresetStore& store, const char* data, long available, const newpresetheader& header,
+                      bool swapped);
+ReadResult readBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
                     bool swapped);
-void bufferToBank(PresetStore& store, const char* data, long available, const newpresetheader& header,
-                  bool swapped);
 
-// Readers of the old flat layout. data points at the first record (after the
-// 5-byte prefix); records are a 24-byte name and numParams floats.
-void bufferToPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
-void bufferToBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
-                     int numParams);
+// Records of the old flat layout, as the state chunk and the files frame
+// them: `count` records `stride` bytes apart from data, where `available`
+// bytes can be read, each a 24-byte name followed by `numValues` floats.
+struct OldRecords {
+    const char* data;
+    long available;
+    bool swapped;
+    int count;
+    int64_t stride;
+    int numValues;
+};
+
+// The one reader of old records, for the chunk and the files alike. Reads
+// them into into[0], into[1], ... (room for min(count, 6) records): each
+// starts as the store's template program and takes its name and at most 42
+// values, skipping the indexes old data does not carry (isDummyOld); finite
+// values are clamped to 0..1. A record without its whole name ends the
+// reading, a value past the readable bytes ends its record. Returns how many
+// records were read, or -1 for a value that is NaN or infinite; `into` then
+// holds part of the data and is to be dropped.
+int readOldRecords(PresetStore& store, const OldRecords& records, ProgramRecord* into);
+
+// Readers of old preset and bank data. data points at the first record
+// (after the 5-byte prefix); records are a 24-byte name and numParams
+// floats. A bank selects program 0. Refused, besides as above, when not even
+// one name can be read.
+ReadResult readPresetOld(PresetStore& store, const char* data, long available, bool swapped, int numParams);
+ReadResult readBankOld(PresetStore& store, const char* data, long available, bool swapped, int numPrograms,
+                       int numParams);

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "presets/HeldStore.h"
 #include "presets/XPlatFile.h"
 
 namespace {
@@ -24,32 +23,22 @@ int clampToInt(size_t n)
 }
 
 // Frames preset data of `length` readable bytes and hands it to the reader
-// of its layout. The byte order comes from the ID: the plug-in's own ID reads
-// natively, its byte-reversed twin reads swapped, and `reversed` inverts
-// that. firstProgram makes a bank select program 0 instead of the program
-// its data names. True when the reader took the data.
-bool readData(PresetStore& target, const char* data, size_t length, Shape shape, bool reversed,
+// of its layout. The byte order comes from the ID at the start of the data;
+// `reversed` inverts it. firstProgram makes a bank select program 0 instead
+// of the program its data names. True when the reader took the data.
+bool readData(PresetStore& store, const char* data, size_t length, Shape shape, bool reversed,
               bool firstProgram)
 {
     if (!data || length < static_cast<size_t>(kOldPrefixSize))
         return false;
-    int32_t id;
-    memcpy(&id, data, sizeof id);
-    const int32_t own = target.uniqueID();
-    int32_t ownReversed = own;
-    mySwapBytes(&ownReversed);
-    bool swapped;
-    if (id == own)
-        swapped = false;
-    else if (id == ownReversed)
-        swapped = true;
-    else
+    const ByteOrder order = byteOrderOf(data, store.uniqueID());
+    if (order == ByteOrder::Foreign)
         return false;
-    swapped = swapped != reversed;
+    const bool swapped = (order == ByteOrder::Reversed) != reversed;
 
     const uint8_t kind = static_cast<uint8_t>(data[4]);
     const bool bank = shape == Shape::Bank;
-    HeldStore store(target);
+    ReadResult result;
 
     if (kind == (bank ? kKindBankOld : kKindPresetOld)) {
         // Old layout: the record size, and so the value count, follows from
@@ -60,11 +49,11 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
             if (length < kOldBankMinSize)
                 return false;
             const size_t values = ((length - kOldPrefixSize) / kNumPrograms - kProgramNameSize) / 4;
-            bufferToBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
+            result = readBankOld(store, records, available, swapped, kNumPrograms, clampToInt(values));
         } else {
             if (length < kOldPresetMinSize)
                 return false;
-            bufferToPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
+            result = readPresetOld(store, records, available, swapped, clampToInt((length - kOldPresetMinSize) / 4));
         }
     } else if (kind == (bank ? kKindBank : kKindPreset)) {
         if (length < kHeaderSize)
@@ -79,14 +68,14 @@ bool readData(PresetStore& target, const char* data, size_t length, Shape shape,
         if (bank) {
             if (firstProgram)
                 header.currentProgram = 0;
-            bufferToBank(store, data + kHeaderSize, header.dataSize, header, swapped);
+            result = readBank(store, data + kHeaderSize, header.dataSize, header, swapped);
         } else {
-            bufferToPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
+            result = readPreset(store, data + kHeaderSize, header.dataSize, header, swapped);
         }
     } else {
         return false;
     }
-    return store.readToTheEnd();
+    return result == ReadResult::Loaded;
 }
 
 bool loadFile(PresetStore& store, const std::string& path, Shape shape, bool reversed)
@@ -141,12 +130,12 @@ bool readPresetData(PresetStore& store, const char* data, size_t length, bool ba
 
 bool savePresetFile(PresetStore& store, const std::string& path)
 {
-    return saveFile(store, path, presetToBuffer);
+    return saveFile(store, path, writePreset);
 }
 
 bool saveBankFile(PresetStore& store, const std::string& path)
 {
-    return saveFile(store, path, bankToBuffer);
+    return saveFile(store, path, writeBank);
 }
 
 bool loadPresetFile(PresetStore& store, const std::string& path, bool reversed)
@@ -161,7 +150,7 @@ bool loadBankFile(PresetStore& store, const std::string& path, bool reversed)
 
 bool saveDefaultBank(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefDefaultBank, bankToBuffer);
+    return storeValue(store, prefs, kPrefDefaultBank, writeBank);
 }
 
 bool loadDefaultBank(PresetStore& store, const Preferences& prefs)
@@ -176,7 +165,7 @@ bool resetDefaultBank(Preferences& prefs)
 
 bool saveDefaultPreset(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefDefaultPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefDefaultPreset, writePreset);
 }
 
 bool loadDefaultPreset(PresetStore& store, const Preferences& prefs)
@@ -191,12 +180,12 @@ bool resetDefaultPreset(Preferences& prefs)
 
 bool storeA(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefMemoAPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefMemoAPreset, writePreset);
 }
 
 bool storeB(PresetStore& store, Preferences& prefs)
 {
-    return storeValue(store, prefs, kPrefMemoBPreset, presetToBuffer);
+    return storeValue(store, prefs, kPrefMemoBPreset, writePreset);
 }
 
 bool recallA(PresetStore& store, const Preferences& prefs)

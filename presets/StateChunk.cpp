@@ -1,8 +1,7 @@
 #include "presets/StateChunk.h"
 
-#include "presets/HeldStore.h"
-
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -12,68 +11,35 @@ constexpr int32_t kChunkHeaderSize = sizeof(ChunkHeader);
 constexpr int32_t kOldChunkHeaderSize = sizeof(OldChunkHeader);
 constexpr int32_t kBanksStart = kChunkHeaderSize + sizeof(newpresetheader);  // 49
 
-int32_t swapped32(int32_t v)
-{
-    mySwapBytes(&v);
-    return v;
-}
-
-// The old format: records of equal size after a 32-byte header, read from
-// the bounded copy in oldChunkBuffer.
+// The old format: a 32-byte header, then as many records of equal size as
+// it counts, filling the rest of the chunk. They are read from the bounded
+// copy in oldChunkBuffer.
 int32_t readOldChunk(PresetStore& store, const unsigned char* data, int32_t byteSize,
-                     unsigned char* copy, bool swapped)
+                     unsigned char* oldChunkBuffer, bool swapped)
 {
     ProgramRecord* programs = store.programs();
     if (!programs)
         return -1;
     const int32_t copied = std::min(byteSize, kOldChunkCopySize);
-    memcpy(copy, data, static_cast<size_t>(copied));
-    if (swapped)
-        for (int offset : {0, 8, 12, 16, 20, 24, 28})
-            mySwapBytes(copy + offset);
-    OldChunkHeader header;
-    memcpy(&header, copy, sizeof header);
+    memcpy(oldChunkBuffer, data, static_cast<size_t>(copied));
+    const char* copy = reinterpret_cast<const char*>(oldChunkBuffer);
+    const int32_t n = getWord(copy + offsetof(OldChunkHeader, numPrograms), swapped);
+    const int32_t current = getWord(copy + offsetof(OldChunkHeader, currentProgram), swapped);
 
-    // A refused chunk leaves every program as it was before the call.
-    ProgramRecord kept[kNumPrograms];
-    memcpy(kept, programs, sizeof kept);
-
-    const int32_t n = header.numPrograms;
+    OldRecords records{copy + kOldChunkHeaderSize, copied - kOldChunkHeaderSize, swapped, 0, 0, 0};
     if (n > 0) {
         const int32_t recordSize = (byteSize - kOldChunkHeaderSize) / n;
-        const int32_t numValues = (recordSize - kProgramNameSize) / 4;
+        records.count = std::min<int32_t>(n, kNumPrograms);
+        records.numValues = (recordSize - kProgramNameSize) / 4;
         // byteSize >= 32 keeps recordSize >= 0, so numValues >= -6 and the
         // stride is never negative.
-        const int64_t stride = kProgramNameSize + 4 * static_cast<int64_t>(numValues);
-        const int count = std::min<int32_t>(n, kNumPrograms);
-        const int values = std::min<int32_t>(numValues, kNumProgramParams);
-        for (int i = 0; i < count; ++i) {
-            const int64_t record = kOldChunkHeaderSize + i * stride;
-            // Records the copy does not hold are not read.
-            if (record + kProgramNameSize > copied)
-                break;
-            store.initializePreset(i);
-            memcpy(programs[i].name, copy + record, kProgramNameSize);
-            for (int j = 0; j < values; ++j) {
-                if (store.isDummyOld(j))
-                    continue;
-                const int64_t at = record + kProgramNameSize + 4 * j;
-                if (at + 4 > copied)
-                    break;
-                float value;
-                memcpy(&value, copy + at, sizeof value);
-                if (swapped)
-                    mySwapBytes(&value);
-                if (!normaliseValue(value)) {
-                    memcpy(programs, kept, sizeof kept);
-                    return -1;
-                }
-                programs[i].params[j] = value;
-            }
-        }
+        records.stride = kProgramNameSize + 4 * static_cast<int64_t>(records.numValues);
     }
-    const int32_t cp = header.currentProgram;
-    store.setPresetNo(cp >= 0 && cp < kNumPrograms ? cp : 0);
+    StagedPrograms staged(programs);
+    if (readOldRecords(store, records, staged.data()) < 0)
+        return -1;
+    staged.commit();
+    store.setPresetNo(current >= 0 && current < kNumPrograms ? current : 0);
     return 0;
 }
 
@@ -88,7 +54,7 @@ int32_t writeStateChunk(PresetStore& store, unsigned char* chunkBuffer, int32_t 
     memcpy(chunkBuffer, &header, sizeof header);
 
     char* bank = nullptr;
-    const long n = bankToBuffer(store, &bank);
+    const long n = writeBank(store, &bank);
     std::unique_ptr<char[]> owned(bank);
     if (!bank || n <= 0 || n > capacity - kChunkHeaderSize)
         return 0;
@@ -102,25 +68,18 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
     if (!data || !oldChunkBuffer || byteSize < kChunkHeaderSize)
         return -1;
     const auto* bytes = static_cast<const unsigned char*>(data);
-    memcpy(oldChunkBuffer, bytes, kChunkHeaderSize);
-    ChunkHeader header;
-    memcpy(&header, oldChunkBuffer, sizeof header);
+    const ByteOrder order = byteOrderOf(bytes + offsetof(ChunkHeader, uniqueID), store.uniqueID());
+    if (order == ByteOrder::Foreign)
+        return -1;
+    const bool swapped = order == ByteOrder::Reversed;
+    const int32_t version = getWord(reinterpret_cast<const char*>(bytes), swapped);
 
-    const int32_t id = store.uniqueID();
-    // Our own ID means native order; the ID byte-reversed means the other order.
-    const bool swapped = header.uniqueID != id;
-    if (swapped) {
-        if (header.uniqueID != swapped32(id))
-            return -1;
-        header.version = swapped32(header.version);
-    }
-
-    if (header.version == kChunkVersionOld) {
+    if (version == kChunkVersionOld) {
         if (byteSize < kOldChunkHeaderSize)
             return -1;
         return readOldChunk(store, bytes, byteSize, oldChunkBuffer, swapped);
     }
-    if (header.version == kChunkVersion) {
+    if (version == kChunkVersion) {
         if (byteSize < kBanksStart)
             return -1;
         // The bank header is turned around on a copy: the host's data stays as given.
@@ -128,13 +87,10 @@ int32_t readStateChunk(PresetStore& store, const void* data, int32_t byteSize, u
         memcpy(&bankHeader, bytes + kChunkHeaderSize, sizeof bankHeader);
         if (swapped)
             byteSwapHeader(&bankHeader);
-        // The window follows only a bank that is read to the end; a refused
-        // one leaves the menu titles as they were.
-        HeldStore held(store);
-        bufferToBank(held, reinterpret_cast<const char*>(bytes + kBanksStart), byteSize - kBanksStart, bankHeader,
-                     swapped);
         // A refused bank is a refused chunk: the host must not take it as restored.
-        return held.readToTheEnd() ? 0 : -1;
+        const ReadResult result = readBank(store, reinterpret_cast<const char*>(bytes + kBanksStart),
+                                           byteSize - kBanksStart, bankHeader, swapped);
+        return result == ReadResult::Loaded ? 0 : -1;
     }
     return -1;
 }

@@ -40,7 +40,7 @@ struct FakeStore : PresetStore {
     bool dummy(int i) const { return !allCarried && ((i >= 2 && i <= 5) || i == 8 || i == 10 || i == 11 || i > 27); }
     bool isDummy(int i) override { return dummy(i); }
     bool isDummyOld(int i) override { return dummy(i); }
-    void initializePreset(long i) override { progs[i] = templ; }
+    const ProgramRecord& programTemplate() override { return templ; }
     void setPresetName(const char* n) override { log.push_back("name " + std::string(n)); }
     void setPresetNo(long n) override { sel = n; log.push_back("select " + std::to_string(n)); }
     void showMenuEntry(int e, const char* n) override { log.push_back("menu " + std::to_string(e) + " " + n); }

@@ -25,9 +25,9 @@ Sets read(const Bytes& blocks, long available, int32_t numBlocks, long dataSize,
     h.dataSize = int32_t(dataSize);
     Store s;
     if (numBlocks < 0)
-        bufferToMidiOld(s, s, copy.get(), available, swapped, int(dataSize));
+        readMidiMapOld(s, s, copy.get(), available, swapped, int(dataSize));
     else
-        bufferToMidi(s, copy.get(), available, h, swapped);
+        readMidiMap(s, copy.get(), available, h, swapped);
     return s.sets;
 }
 
@@ -53,7 +53,7 @@ TEST(MidiMap, WrittenMapReadsBackInEitherByteOrderAndAsFarAsItReaches)
 {
     Store store;
     char* raw = nullptr;
-    ASSERT_EQ(midiToBuffer(store, store, &raw), 41 + 21 * 32);
+    ASSERT_EQ(writeMidiMap(store, store, &raw), 41 + 21 * 32);
     const std::unique_ptr<char[]> owner(raw);
     Blocks expected;
     Sets all;

@@ -2,16 +2,18 @@
 // hand-made, byte-reversed, refused, truncated and corrupted buffers.
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include "tests/presets/FakeStore.h"
 
 namespace {
 
-using Reader = void (*)(PresetStore&, const char*, long, const newpresetheader&, bool);
+using Reader = ReadResult (*)(PresetStore&, const char*, long, const newpresetheader&, bool);
 
 // Reads a buffer (header included) whose blocks sit in an allocation of
 // exactly `available` bytes.
-void readBuffer(Reader reader, PresetStore& store, const Bytes& buffer, long available = -1, bool swapped = false)
+ReadResult readBuffer(Reader reader, PresetStore& store, const Bytes& buffer, long available = -1,
+                      bool swapped = false)
 {
     newpresetheader h;
     memcpy(&h, buffer.data(), sizeof h);
@@ -19,16 +21,15 @@ void readBuffer(Reader reader, PresetStore& store, const Bytes& buffer, long ava
         byteSwapHeader(&h);
     const Bytes blocks(buffer.begin() + 41, buffer.end());
     available = available < 0 ? long(blocks.size()) : available;
-    reader(store, exactCopy(blocks, size_t(available)).get(), available, h, swapped);
+    return reader(store, exactCopy(blocks, size_t(available)).get(), available, h, swapped);
 }
 
-void readOld(FakeStore& store, const Bytes& records, bool swapped, int numPrograms, int numParams)
+ReadResult readOld(FakeStore& store, const Bytes& records, bool swapped, int numPrograms, int numParams)
 {
     const auto exact = exactCopy(records, records.size());
     if (numPrograms)
-        bufferToBankOld(store, exact.get(), long(records.size()), swapped, numPrograms, numParams);
-    else
-        bufferToPresetOld(store, exact.get(), long(records.size()), swapped, numParams);
+        return readBankOld(store, exact.get(), long(records.size()), swapped, numPrograms, numParams);
+    return readPresetOld(store, exact.get(), long(records.size()), swapped, numParams);
 }
 
 }  // namespace
@@ -46,22 +47,38 @@ TEST(PresetBuffer, WritersProduceTheLayoutByteForByte)
     for (int p = 0; p < kNumPrograms; ++p)
         program(bank, p, p);
     program(one, 2, 0);
-    EXPECT_EQ(written(presetToBuffer, store), one.done(kKindPreset, 0));
-    EXPECT_EQ(written(bankToBuffer, store), bank.done(kKindBank, 2));
-    const std::vector<size_t> sizes{written(presetToBuffer, store).size(), written(bankToBuffer, store).size(),
-                                    written(presetToBuffer, all).size(), written(bankToBuffer, all).size()};
+    EXPECT_EQ(written(writePreset, store), one.done(kKindPreset, 0));
+    EXPECT_EQ(written(writeBank, store), bank.done(kKindBank, 2));
+    const std::vector<size_t> sizes{written(writePreset, store).size(), written(writeBank, store).size(),
+                                    written(writePreset, all).size(), written(writeBank, all).size()};
     EXPECT_EQ(sizes, (std::vector<size_t>{881, 5081, 1553, 9113}));
+}
+
+TEST(PresetBuffer, ByteOrderIsToldByTheStoredID)
+{
+    const int32_t own = FakeStore().uniqueID(), palindrome = 0x41424241;
+    const int32_t reversed = int32_t(__builtin_bswap32(uint32_t(own)));
+    const std::tuple<int32_t, int32_t, ByteOrder> cases[] = {
+        {own, own, ByteOrder::Native}, {reversed, own, ByteOrder::Reversed}, {own ^ 1, own, ByteOrder::Foreign},
+        {reversed ^ 0x100, own, ByteOrder::Foreign}, {0, own, ByteOrder::Foreign},
+        {own, reversed, ByteOrder::Reversed}, {palindrome, palindrome, ByteOrder::Native}};
+    for (const auto& [stored, ownID, order] : cases) {
+        // At any alignment: the chunk keeps the ID at offset 4, files at 0.
+        Bytes at(9);
+        memcpy(&at[1], &stored, 4);
+        EXPECT_EQ(byteOrderOf(&at[1], ownID), order) << std::hex << stored;
+    }
 }
 
 TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 {
     for (bool all : {true, false}) {
         FakeStore src(0.0f, 4, all), bank(0.5f, 0, all), bankTwin = bank, one(0.5f, 5, all), oneTwin = one;
-        const Bytes bankBytes = written(bankToBuffer, src), oneBytes = written(presetToBuffer, src);
-        readBuffer(bufferToBank, bank, bankBytes);
-        readBuffer(bufferToBank, bankTwin, reversedTwin(bankBytes), -1, true);
-        readBuffer(bufferToPreset, one, oneBytes);
-        readBuffer(bufferToPreset, oneTwin, reversedTwin(oneBytes), -1, true);
+        const Bytes bankBytes = written(writeBank, src), oneBytes = written(writePreset, src);
+        readBuffer(readBank, bank, bankBytes);
+        readBuffer(readBank, bankTwin, reversedTwin(bankBytes), -1, true);
+        readBuffer(readPreset, one, oneBytes);
+        readBuffer(readPreset, oneTwin, reversedTwin(oneBytes), -1, true);
         for (int p = 0; p < kNumPrograms; ++p)
             ASSERT_TRUE(bank.holds(src.carried(p), p)) << p;
         EXPECT_EQ(Log(bank.log.end() - 4, bank.log.end()), (Log{"menu 5 P5 0.0", "entry 4", "show P4 0.0", "select 4"}));
@@ -74,17 +91,47 @@ TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 TEST(PresetBuffer, RefusedValueLeavesStoreAsBefore)
 {
     FakeStore src;
+    const Bytes bank = written(writeBank, src), one = written(writePreset, src);
+    const Bytes oldBank = oldRecords(src, 6, 42, false), oldOne = oldRecords(src, 1, 42, false);
+    // Program p's k-th parameter block, which carries value j: the very first
+    // value, program 3's fifth, and the very last (the single program's last).
+    const std::tuple<int, int, int> where[] = {{0, 0, 0}, {3, 4, 9}, {5, 20, 27}};
     for (float bad : {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
                       -std::numeric_limits<float>::infinity()}) {
-        // Program 3's fifth parameter block, and the single program's last one.
-        FakeStore a(0.5f), b(0.5f);
-        readBuffer(bufferToBank, a, withWord(written(bankToBuffer, src), 41 + 3 * 840 + 168 + 4 * 32 + 24, bad));
-        readBuffer(bufferToPreset, b, withWord(written(presetToBuffer, src), 881 - 8, bad));
-        EXPECT_TRUE(a == FakeStore(0.5f) && b == FakeStore(0.5f));
-        // Only the titles of the names read before the bad value.
-        EXPECT_EQ(a.log, (Log{"menu 0 P0 0.0", "menu 1 P1 0.0", "menu 2 P2 0.0", "menu 3 P3 0.0"}));
-        EXPECT_EQ(b.log, Log{"menu 0 P0 0.0"});
+        for (const auto& [p, k, j] : where) {
+            FakeStore s[4] = {FakeStore(0.5f), FakeStore(0.5f), FakeStore(0.5f), FakeStore(0.5f)};
+            const ReadResult results[4] = {
+                readBuffer(readBank, s[0], withWord(bank, 41 + p * 840 + 168 + k * 32 + 24, bad)),
+                readBuffer(readPreset, s[1], withWord(one, 41 + 168 + k * 32 + 24, bad)),
+                readOld(s[2], withWord(oldBank, p * 192 + 24 + 4 * j, bad), false, 6, 42),
+                readOld(s[3], withWord(oldOne, 24 + 4 * j, bad), false, 0, 42)};
+            for (int r = 0; r < 4; ++r) {
+                EXPECT_EQ(results[r], ReadResult::Refused) << r << ": " << p << " " << j;
+                // Neither the programs read before the bad value, nor the part
+                // of the one it lies in, nor the titles of their names.
+                EXPECT_TRUE(s[r] == FakeStore(0.5f)) << r << ": " << p << " " << j;
+                EXPECT_TRUE(s[r].log.empty()) << r << ": " << p << " " << j;
+            }
+        }
     }
+}
+
+// The window follows an accepted read name by name, in the order of the data.
+TEST(PresetBuffer, WindowFollowsEveryNameOfALoadedBuffer)
+{
+    Blocks blocks;
+    blocks.name(2, "First").value(2, 1, 0.5f).name(7, "Nowhere").name(2, "Second").name(0, "Zero").value(2, 6, 0.75f);
+    const Bytes bytes = blocks.done(kKindBank, 2);
+    FakeStore bank(0.0f, 4), one(0.0f, 4);
+    ASSERT_EQ(readBuffer(readBank, bank, bytes), ReadResult::Loaded);
+    EXPECT_EQ(bank.log, (Log{"menu 2 First", "menu 2 Second", "menu 0 Zero", "entry 2", "show Second", "select 2"}));
+    // A second name starts its program afresh: the value read before it is gone.
+    EXPECT_EQ(bank.progs[2].params[1], 0.25f);
+    EXPECT_EQ(bank.progs[2].params[6], 0.75f);
+    // A single program takes every name into the selected slot; the last one stays.
+    ASSERT_EQ(readBuffer(readPreset, one, bytes), ReadResult::Loaded);
+    EXPECT_EQ(one.log, (Log{"menu 4 First", "menu 4 Nowhere", "menu 4 Second", "menu 4 Zero", "show Zero",
+                            "menu 4 Zero", "name Zero", "select 4"}));
 }
 
 TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
@@ -95,7 +142,7 @@ TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
     blocks.word(0).word(0).word(0).word(0).word(0).word(kBlockParam).word(20).word(0).word(1).word(0);
     blocks.value(0, 1, 0.75f);
     FakeStore store(0.0f, 2);
-    readBuffer(bufferToPreset, store, blocks.done(kKindPreset, 0));
+    readBuffer(readPreset, store, blocks.done(kKindPreset, 0));
     ProgramRecord expected{"Hand", {}};
     std::copy(std::begin(store.templ.params), std::end(store.templ.params), expected.params);
     expected.params[1] = 0.75f;
@@ -104,7 +151,7 @@ TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
     // A bank without names changes only its values; programs 8 and -1 do not
     // exist, and currentProgram 9 selects program 0.
     FakeStore bank(0.0f, 3), before;
-    readBuffer(bufferToBank, bank, Blocks().value(2, 6, 0.9f).value(8, 6, 0.9f).value(-1, 6, 0.9f).done(kKindBank, 9));
+    readBuffer(readBank, bank, Blocks().value(2, 6, 0.9f).value(8, 6, 0.9f).value(-1, 6, 0.9f).done(kKindBank, 9));
     before.progs[2].params[6] = 0.9f;
     EXPECT_TRUE(bank == before);
     EXPECT_EQ(bank.log, (Log{"entry 0", "show P0 0.0", "select 0"}));
@@ -126,19 +173,20 @@ TEST(PresetBuffer, OldLayouts)
     }
     // NaN is refused in old data too: the whole bank stays as it was.
     FakeStore bank;
-    readOld(bank, withWord(oldRecords(src, 6, 42, false), 3 * 192 + 24 + 4 * 13, std::nanf("")), false, 6, 42);
+    const Bytes nan = withWord(oldRecords(src, 6, 42, false), 3 * 192 + 24 + 4 * 13, std::nanf(""));
+    EXPECT_EQ(readOld(bank, nan, false, 6, 42), ReadResult::Refused);
     EXPECT_TRUE(bank == FakeStore());
-    EXPECT_EQ(bank.log.back(), "menu 3 P3 0.3");
+    EXPECT_TRUE(bank.log.empty());
 }
 
 // Run under ASan: every reader gets an allocation of exactly the bytes it may read.
 TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
 {
     FakeStore src(0.0f, 1, true);
-    const Bytes bank = written(bankToBuffer, src), single = written(presetToBuffer, src);
+    const Bytes bank = written(writeBank, src), single = written(writePreset, src);
     for (long n = 0; n <= long(bank.size() - 41); ++n) {
         FakeStore store(0.5f, 0, true), before = store;
-        readBuffer(bufferToBank, store, bank, n);
+        readBuffer(readBank, store, bank, n);
         // The cut ends the blocks: programs before it are taken over, those after it untouched.
         for (int p = 0; p < kNumPrograms; ++p)
             ASSERT_TRUE(p == n / 1512 || store.holds(p < n / 1512 ? src.progs[p] : before.progs[p], p)) << n;
@@ -146,17 +194,17 @@ TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
     }
     for (long n = 0; n <= long(single.size() - 41); ++n) {
         FakeStore store(0.5f);
-        readBuffer(bufferToPreset, store, single, n);
+        readBuffer(readPreset, store, single, n);
         ASSERT_EQ(store.log.back(), "select 0") << n;
     }
     // dataSize ends the blocks before the readable bytes do.
     FakeStore cut(0.5f, 0, true), before = cut;
-    readBuffer(bufferToBank, cut, withWord(bank, 21, 2 * 1512));
+    readBuffer(readBank, cut, withWord(bank, 21, 2 * 1512));
     EXPECT_TRUE(cut.holds(src.progs[1], 1) && cut.holds(before.progs[2], 2));
     // The last block declares less payload than its type is read from.
     for (int32_t type : {kBlockName, kBlockParam}) {
         FakeStore store;
-        readBuffer(bufferToBank, store, Blocks().block(type, 0, 0).done(kKindBank, 0));
+        readBuffer(readBank, store, Blocks().block(type, 0, 0).done(kKindBank, 0));
         ASSERT_TRUE(store.allValid());
     }
 
@@ -188,7 +236,7 @@ TEST(PresetBuffer, TruncatedAndCorruptBuffersAreReadInBounds)
             b = withWord(b, word, hostile[random() % 10]);
         }
         FakeStore store;
-        readBuffer(bufferToBank, store, b, long(random() % (b.size() - 40)));
+        readBuffer(readBank, store, b, long(random() % (b.size() - 40)));
         ASSERT_TRUE(store.allValid()) << round;
     }
 }

@@ -56,7 +56,7 @@ struct PresetFilesTest : TempHome {
 TEST_F(PresetFilesTest, SavedFilesLoadInEitherByteOrderAsDoOldOnes)
 {
     FakeStore src(0.0f, 3);
-    const Bytes one = written(presetToBuffer, src), six = written(bankToBuffer, src);
+    const Bytes one = written(writePreset, src), six = written(writeBank, src);
     ASSERT_TRUE(savePresetFile(src, dir / "one.zym") && saveBankFile(src, dir / "six.zyb"));
     EXPECT_TRUE(readBytes(dir / "one.zym") == one && readBytes(dir / "six.zyb") == six);
     // The ID alone byte-reversed: only the reversed variant reads it right.
@@ -94,7 +94,7 @@ TEST_F(PresetFilesTest, SavedFilesLoadInEitherByteOrderAsDoOldOnes)
 TEST_F(PresetFilesTest, RefusedFilesChangeNothing)
 {
     FakeStore src;
-    const Bytes p = written(presetToBuffer, src), b = written(bankToBuffer, src);
+    const Bytes p = written(writePreset, src), b = written(writeBank, src);
     auto cut = [](const Bytes& v, size_t n) { return Bytes(v.begin(), v.begin() + long(n)); };
     auto kind = [](Bytes v, uint8_t k) { v[4] = char(k); return v; };
     const std::vector<std::tuple<const char*, Bytes, bool>> cases = {
@@ -173,7 +173,7 @@ TEST_F(PresetFilesTest, FailedSaveLeavesTheOldFileAndNoTemporary)
     fs::create_symlink(file.filename(), dir / "link.zyb");
     ASSERT_TRUE(saveBankFile(src, dir / "link.zyb"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.zyb"));
-    EXPECT_EQ(readBytes(file), written(bankToBuffer, src));
+    EXPECT_EQ(readBytes(file), written(writeBank, src));
     EXPECT_EQ(fs::status(file).permissions(), mode);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 3);
 }

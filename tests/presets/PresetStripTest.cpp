@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +104,43 @@ TEST_F(PresetStrip, DefaultBankNeedsADoubleClickAndMemoriesAreKeptInThePreferenc
     click(frame, 423, 178); // recall B
     EXPECT_EQ(fx->getParameter(kParamHfGain), 0.1f);
     EXPECT_TRUE(stored("MemoAPreset") && stored("MemoBPreset"));
+}
+
+// A state the host restores retitles the menu and shows the program it
+// selects; a refused one leaves the window, the programs and the selection.
+TEST_F(PresetStrip, TheWindowFollowsARestoredStateButNotARefusedOne)
+{
+    Sylvatone saved(nullptr);
+    saved.setPresetNo(4);
+    saved.setPresetName("Restored four");
+    void* data = nullptr;
+    const int32_t size = saved.getChunk(&data, false);
+    ASSERT_GT(size, 0);
+    std::vector<char> chunk(static_cast<char*>(data), static_cast<char*>(data) + size);
+    // A NaN as program 5's first value: the header, five programs, a name block, then the value.
+    std::vector<char> refused = chunk;
+    const size_t program = size_t(size - 8 - 41) / 6, value = 8 + 41 + 5 * program + 168 + 24;
+    const float nan = std::nanf("");
+    memcpy(&refused[value], &nan, 4);
+
+    click(frame, 340, 178);
+    click(frame, 340, 178);  // program 2, "Piano"
+    std::vector<ProgramRecord> before;
+    for (int p = 0; p < kNumPrograms; ++p)
+        before.push_back(fx->program(p));
+    EXPECT_EQ(fx->setChunk(refused.data(), size, false), -1);
+    EXPECT_EQ(fx->getPresetNo(), 2);
+    for (int p = 0; p < kNumPrograms; ++p)
+        EXPECT_EQ(memcmp(&before[size_t(p)], &fx->program(p), sizeof(ProgramRecord)), 0) << p;
+    EXPECT_EQ(shownName(), "Piano");
+    EXPECT_EQ(menu()->getCurrentIndex(), 2);
+    EXPECT_STREQ(menu()->getEntry(4)->getTitle(), "Round");
+
+    EXPECT_EQ(fx->setChunk(chunk.data(), size, false), 0);
+    EXPECT_EQ(fx->getPresetNo(), 4);
+    EXPECT_EQ(shownName(), "Restored four");
+    EXPECT_EQ(menu()->getCurrentIndex(), 4);
+    EXPECT_STREQ(menu()->getEntry(4)->getTitle(), "Restored four");
 }
 
 TEST_F(PresetStrip, AMissingManualGivesOneAlert)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "presets/PresetFiles.h"
 #include "presets/StateChunk.h"
 #include "tests/presets/FakeStore.h"
 
@@ -66,7 +67,7 @@ TEST(StateChunk, GivesHeaderAndBankAndRestoresThemInEitherByteOrder)
     ASSERT_EQ(writeStateChunk(src, chunkBuffer, 9121, &data), 8 + 5081);
     EXPECT_EQ(data, buffer.data());
     EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 8), (Bytes{0, 0, 0, 2, 0x41, 0x54, 0x52, 0x4B}));
-    EXPECT_EQ(Bytes(buffer.begin() + 8, buffer.begin() + 5089), written(bankToBuffer, src));
+    EXPECT_EQ(Bytes(buffer.begin() + 8, buffer.begin() + 5089), written(writeBank, src));
     EXPECT_TRUE(std::all_of(buffer.begin() + 5089, buffer.end(), [](char b) { return b == 0; }));
     // Too small for the bank: nothing is given and *data stays as it was.
     void* untouched = &src;
@@ -92,9 +93,12 @@ TEST(StateChunk, RefusedChunksChangeNothing)
     Bytes reversed3 = reversedTwin(chunk, 8), foreign = chunk;
     reversed3[0] = 3;
     foreign[4] ^= 1;
+    // A NaN in program 4's third parameter block refuses the whole bank, in either byte order.
+    const Bytes badBank = withWord(chunk, 8 + 41 + 4 * 840 + 168 + 2 * 32 + 24, std::nanf(""));
     const std::pair<Bytes, size_t> refused[] = {
         {foreign, foreign.size()}, {withWord(chunk, 0, 0x03000000), chunk.size()}, {reversed3, reversed3.size()},
-        {chunk, 0}, {chunk, 7}, {chunk, 48}, {old, 31},
+        {chunk, 0}, {chunk, 7}, {chunk, 48}, {old, 31}, {badBank, chunk.size()},
+        {reversedTwin(badBank, 8), chunk.size()},
         // An infinite value in the third program of an old chunk refuses it whole.
         {withWord(old, 32 + 2 * 192 + 24 + 4 * 9, std::numeric_limits<float>::infinity()), old.size()}};
     for (const auto& [data, size] : refused) {
@@ -123,6 +127,27 @@ TEST(StateChunk, OldFormatRestoresAndSelects)
     FakeStore store;
     EXPECT_EQ(readChunk(store, oldChunk(6, 30, 0, false)), 0);
     EXPECT_TRUE(store.holds(kOld.carried(5, 30), 5));
+}
+
+// The old chunk and old bank data go through the same record reader: the
+// same records give the same programs, whatever frames them.
+TEST(StateChunk, OldChunkAndOldBankFileGiveTheSamePrograms)
+{
+    for (bool swapped : {false, true}) {
+        for (int values : {42, 30, 0}) {
+            const Bytes chunk = oldChunk(6, values, 5, swapped);
+            // The file: the chunk's ID as stored, the kind, then the same records.
+            Bytes file(chunk.begin() + 32 - 5, chunk.end());
+            memcpy(&file[0], &chunk[4], 4);
+            file[4] = char(kKindBankOld);
+            FakeStore fromChunk(0.5f), fromFile(0.5f);
+            ASSERT_EQ(readChunk(fromChunk, chunk), 0);
+            ASSERT_TRUE(readPresetData(fromFile, file.data(), file.size(), true, false, true));
+            for (int p = 0; p < kNumPrograms; ++p)
+                EXPECT_TRUE(fromChunk.holds(kOld.carried(p, values), p) && fromFile.holds(kOld.carried(p, values), p))
+                    << swapped << " " << values << " " << p;
+        }
+    }
 }
 
 // Run under ASan: each chunk is read from a block of exactly its size.
