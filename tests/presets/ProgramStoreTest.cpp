@@ -134,6 +134,8 @@ TEST(ProgramStore, RenamingAndTheTemplate)
 TEST(ProgramStore, StateChunkRestoresAnotherInstance)
 {
     RecordingSylvatone a, b;
+    // The store answers chunks itself: no editor is attached here.
+    ASSERT_TRUE(a.getEditor() == nullptr && b.getEditor() == nullptr);
     a.setPresetNo(4);
     a.setParameter(kParamHmfGain, 0.9f);
     a.setPresetName("Upright live");
