@@ -53,11 +53,14 @@ struct Picture {
 
 std::vector<Picture> catalogue();
 
-// Draws all frames of a picture; panel is the rendered background, needed by
-// pictures that sit on it. The caller owns the returned surface.
-cairo_surface_t* render(const Picture& picture, cairo_surface_t* panel);
+// Draws all frames of a picture at a scale (1 is the window's own size);
+// panel is the background rendered at the same scale, needed by pictures
+// that sit on it. Each frame is a whole number of pixels: its size times the
+// scale, rounded. The caller owns the returned surface.
+cairo_surface_t* render(const Picture& picture, cairo_surface_t* panel, double scale = 1.0);
 
-// "bmp" + the resource number in five digits + ".png".
-std::string fileName(int id);
+// "bmp" + the resource number in five digits + ".png"; at another scale
+// "@" + the scale + "x" before ".png" (bmp11500@2x.png, bmp11500@1.5x.png).
+std::string fileName(int id, double scale = 1.0);
 
 }  // namespace art

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 
 #include "Artwork.h"
@@ -74,19 +75,26 @@ std::vector<Picture> catalogue() {
     return all;
 }
 
-cairo_surface_t* render(const Picture& p, cairo_surface_t* panel) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p.width, p.frameHeight * p.frames);
+int scaled(int size, double scale) {
+    return static_cast<int>(std::lround(size * scale));
+}
+
+cairo_surface_t* render(const Picture& p, cairo_surface_t* panel, double scale) {
+    // Each frame is drawn at the scale into a whole number of pixels.
+    const int w = scaled(p.width, scale), h = scaled(p.frameHeight, scale);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h * p.frames);
     cairo_t* cr = cairo_create(surface);
     for (int f = 0; f < p.frames; ++f) {
         cairo_save(cr);
-        cairo_translate(cr, 0, f * p.frameHeight);
-        cairo_rectangle(cr, 0, 0, p.width, p.frameHeight);
+        cairo_translate(cr, 0, f * h);
+        cairo_rectangle(cr, 0, 0, w, h);
         cairo_clip(cr);
         if (p.onPanel && panel) {
-            cairo_set_source_surface(cr, panel, -p.at.x, -p.at.y);
+            cairo_set_source_surface(cr, panel, -scaled(p.at.x, scale), -scaled(p.at.y, scale));
             cairo_paint(cr);
         }
+        if (scale != 1.0)
+            cairo_scale(cr, double(w) / p.width, double(h) / p.frameHeight);
         p.paint(cr, f);
         cairo_restore(cr);
     }
@@ -95,9 +103,12 @@ cairo_surface_t* render(const Picture& p, cairo_surface_t* panel) {
     return surface;
 }
 
-std::string fileName(int id) {
-    char name[32];
-    std::snprintf(name, sizeof name, "bmp%05d.png", id);
+std::string fileName(int id, double scale) {
+    char name[48];
+    if (scale == 1.0)
+        std::snprintf(name, sizeof name, "bmp%05d.png", id);
+    else
+        std::snprintf(name, sizeof name, "bmp%05d@%gx.png", id, scale);
     return name;
 }
 

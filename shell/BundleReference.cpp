@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include "gui/Resources.h"
+#include "resources/EmbeddedPictures.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void InitMachOLibrary()
 {
     if (references++ > 0)
         return;
+    registerEmbeddedPictures();
     currentFolder = overrideFolder.empty() ? bundleFolderOf(ownLibraryPath()) : overrideFolder;
     setResourceFolder(currentFolder.empty() ? std::string() : currentFolder + "/Contents/Resources");
 }

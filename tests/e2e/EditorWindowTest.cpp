@@ -48,6 +48,20 @@ struct ParentWindow {
         free(tree);
         return n;
     }
+    // The parent's pixels, children included.
+    std::string image()
+    {
+        xcb_get_image_reply_t* reply = xcb_get_image_reply(
+            connection,
+            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, 782, 187, ~0u),
+            nullptr);
+        std::string pixels;
+        if (reply)
+            pixels.assign(reinterpret_cast<const char*>(xcb_get_image_data(reply)),
+                          size_t(xcb_get_image_data_length(reply)));
+        free(reply);
+        return pixels;
+    }
     // Fraction of pixels in the parent that are not plain black.
     double paintedFraction()
     {
@@ -86,10 +100,10 @@ void xdotool(const std::string& args)
     ASSERT_EQ(system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
 }
 
-std::unique_ptr<PluginHost> loadPlugin()
+std::unique_ptr<PluginHost> loadPlugin(const std::string& path = SYLVATONE_PLUGIN_PATH)
 {
     std::string error;
-    auto host = PluginHost::load(SYLVATONE_PLUGIN_PATH, &error);
+    auto host = PluginHost::load(path, &error);
     EXPECT_TRUE(host) << error;
     return host;
 }
@@ -171,4 +185,34 @@ TEST(EditorWindow, OpensIntoTheHostsWindowAndClosesCleanly)
     EXPECT_EQ(host->getParameter(15), kept);
     other->close();
     host->close();
+}
+
+// Many users copy only the .so into their VST folder: it carries its own
+// pictures, so its window is the whole bundle's, pixel for pixel.
+TEST(EditorWindow, TheLibraryAloneDrawsTheSameWindowAsTheBundle)
+{
+    Xvfb x;
+    if (!x.running())
+        GTEST_SKIP() << "Xvfb is not installed";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    char folder[] = "/tmp/sylvatone-lone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string lone = std::string(folder) + "/Sylvatone.so";
+    ASSERT_EQ(system(("cp '" + std::string(SYLVATONE_PLUGIN_PATH) + "' '" + lone + "'").c_str()), 0);
+
+    ParentWindow bundled(x.name()), alone(x.name(), 300);
+    auto withBundle = loadPlugin(), withoutBundle = loadPlugin(lone);
+    ASSERT_TRUE(withBundle && withoutBundle);
+    ASSERT_EQ(withBundle->dispatch(effEditOpen, 0, 0, bundled.id()), 1);
+    ASSERT_EQ(withoutBundle->dispatch(effEditOpen, 0, 0, alone.id()), 1);
+    idle({withBundle.get(), withoutBundle.get()}, 4);
+    const std::string a = bundled.image(), b = alone.image();
+    EXPECT_GT(bundled.paintedFraction(), 0.9);
+    EXPECT_FALSE(a.empty());
+    EXPECT_TRUE(a == b) << "the library alone draws a different window";
+    withBundle->dispatch(effEditClose);
+    withoutBundle->dispatch(effEditClose);
+    withBundle->close();
+    withoutBundle->close();
+    system(("rm -rf '" + std::string(folder) + "'").c_str());
 }
