@@ -1,18 +1,24 @@
 #include "editor/ADEditor.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "editor/CAbout.h"
 #include "editor/CAnimKnob3.h"
 #include "editor/CLED.h"
+#include "editor/CScaleMenu.h"
 #include "editor/CZYMOnOffButton.h"
+#include "editor/EditorScale.h"
 #include "engine/Parameters.h"
 #include "plugin/Sylvatone.h"
 #include "format/Converters.h"
 #include "gui/CBitmap.h"
 #include "gui/CFont.h"
 #include "gui/CHorizontalSwitch.h"
+#include "gui/CMenuItem.h"
 #include "gui/CParamDisplay.h"
+#include "gui/X11Window.h"
 #include "resources/Layout.h"
 #include "shell/MyFrame.h"
 
@@ -34,6 +40,9 @@ double shiftZoomOf(const layout::Control& c)
 {
     return c.tag == kParamHpfFreq ? 1.0 : 2.0;
 }
+
+// The size menu behind every control; its tag is nobody's parameter.
+constexpr long kTagScaleMenu = 120;
 
 CRect rectOf(const layout::Rect& r)
 {
@@ -81,11 +90,12 @@ bool ADEditor::open(void* ptr)
         close();
     AEffEditor::open(ptr);
 
-    CBitmap* background = new CBitmap(CResourceDescription(layout::kBackgroundBitmap));
+    const double s = getScale();
+    CBitmap* background = new CBitmap(CResourceDescription(layout::kBackgroundBitmap), s);
     // Without its picture the window keeps the editor's own size.
-    const CCoord width = background->isLoaded() ? background->getWidth() : rect.right - rect.left;
-    const CCoord height = background->isLoaded() ? background->getHeight() : rect.bottom - rect.top;
-    auto* newFrame = new MyFrame(CRect(rect.left, rect.top, rect.left + width, rect.top + height), ptr, this);
+    const CCoord width = background->isLoaded() ? background->getWidth() : layout::kWindowW;
+    const CCoord height = background->isLoaded() ? background->getHeight() : layout::kWindowH;
+    auto* newFrame = new MyFrame(CRect(0, 0, width, height), ptr, this, s);
     if (ptr && !newFrame->isWindowOpen()) {
         // No display, or a parent window that does not exist.
         newFrame->close();
@@ -97,6 +107,15 @@ bool ADEditor::open(void* ptr)
     frame->setBackground(background);
     setKnobMode(kLinearMode);
 
+    // Behind everything: a right click on the bare panel offers the sizes.
+    auto* sizes = new CScaleMenu(CRect(0, 0, width, height), this, kTagScaleMenu);
+    for (double option : kEditorScales)
+        sizes->addEntry(("Window size " + std::to_string(static_cast<int>(option * 100 + 0.5)) + "%").c_str());
+    for (int i = 0; i < kNumEditorScales; ++i)
+        if (kEditorScales[i] == s)
+            sizes->setCurrent(i);
+    frame->addView(sizes);
+
     latencyMsDisplay = makeReadout(rectOf(layout::kLatencyMs), background, msStringConvert);
     frame->addView(latencyMsDisplay);
     latencySamplesDisplay = makeReadout(rectOf(layout::kLatencySamples), background, smpStringConvert);
@@ -104,7 +123,7 @@ bool ADEditor::open(void* ptr)
     refreshLatency();
 
     for (const layout::Control& p : layout::kControls) {
-        CBitmap* bitmap = new CBitmap(CResourceDescription(p.bitmap));
+        CBitmap* bitmap = new CBitmap(CResourceDescription(p.bitmap), s);
         const CCoord w = bitmap->getWidth();
         const CCoord frameHeight = static_cast<CCoord>(static_cast<int>(bitmap->getHeight() / p.frames));
         const CRect size(p.x, p.y, p.x + w, p.y + frameHeight);
@@ -120,7 +139,7 @@ bool ADEditor::open(void* ptr)
             if (p.tag == kParamOutput) {
                 outputKnob = knob;
                 // The lamp sits between the output knob and the master switch.
-                CBitmap* led = new CBitmap(CResourceDescription(layout::kLampBitmap));
+                CBitmap* led = new CBitmap(CResourceDescription(layout::kLampBitmap), s);
                 const CCoord ledHeight =
                     static_cast<CCoord>(static_cast<int>(led->getHeight() / layout::kLampFrames));
                 clipLed = new CLED(CRect(layout::kLampX, layout::kLampY, layout::kLampX + led->getWidth(),
@@ -148,7 +167,7 @@ bool ADEditor::open(void* ptr)
         bitmap->forget();
     }
 
-    CBitmap* splash = new CBitmap(CResourceDescription(layout::kSplashBitmap));
+    CBitmap* splash = new CBitmap(CResourceDescription(layout::kSplashBitmap), s);
     aboutSpot = new CAbout(rectOf(layout::kAboutSpot), this, layout::kTagAbout, splash,
                            CRect(0, 0, splash->getWidth(), splash->getHeight()), CPoint(0, 0));
     frame->addView(aboutSpot);
@@ -186,7 +205,11 @@ void ADEditor::valueChanged(CControl* control)
     const long tag = control->getTag();
     if (tag == kParamOutput && clipLed)
         clipLed->setDirty(true);
-    if (tag >= 0 && tag < kTagCount && controls[tag] == control) {
+    if (tag == kTagScaleMenu) {
+        const long i = static_cast<long>(control->getValue() + 0.5f);
+        if (i >= 0 && i < kNumEditorScales)
+            pendingScale = kEditorScales[i];
+    } else if (tag >= 0 && tag < kTagCount && controls[tag] == control) {
         engine->setParameterAutomated(static_cast<int32_t>(tag), control->getValue());
     } else if (tag == layout::kTagLamp && frame && (frame->getCurrentMouseButtons() & kLButton)) {
         if (clipLed) {
@@ -229,8 +252,49 @@ void ADEditor::applyPendingParameters()
         frame->setDirty(true);
 }
 
+double ADEditor::getScale()
+{
+    if (scale == 0.0)
+        scale = chooseEditorScale(preferences, std::getenv("GDK_SCALE"), X11Window::desktopDpi());
+    return scale;
+}
+
+bool ADEditor::getRect(ERect** r)
+{
+    const double s = getScale();
+    rect.top = rect.left = 0;
+    rect.right = static_cast<int16_t>(std::lround(layout::kWindowW * s));
+    rect.bottom = static_cast<int16_t>(std::lround(layout::kWindowH * s));
+    return AEffGUIEditor::getRect(r);
+}
+
+void ADEditor::setScale(double wanted)
+{
+    const double s = snapEditorScale(wanted);
+    preferences.setString(kPrefEditorScale, editorScaleText(s));
+    if (s == getScale())
+        return;
+    scale = s;
+    if (!frame)
+        return;
+    ERect* size = nullptr;
+    getRect(&size);
+    if (engine)
+        engine->sizeWindow(size->right, size->bottom);
+    void* parent = systemWindow;
+    close();
+    open(parent);
+}
+
 void ADEditor::idle()
 {
+    // A size chosen in the window: the frame that sent it is rebuilt here,
+    // outside its own event handling.
+    if (pendingScale != 0.0) {
+        const double s = pendingScale;
+        pendingScale = 0.0;
+        setScale(s);
+    }
     // After a suspend or resume: new latency texts, the lamp's hold cleared,
     // and the lamp given a tiny, ever different value that shows it off, so
     // it redraws.

@@ -43,6 +43,15 @@ public:
     // The control carrying a parameter tag while the window is open (tests).
     CControl* controlFor(int tag) const;
 
+    // The window's size factor (1, 1.5 or 2): the user's choice, else what
+    // the desktop asks for. The host is told the window's size in pixels.
+    double getScale();
+    bool getRect(ERect** rect) override;
+    // The user chose another size: remembered in the preferences, and an
+    // open window is rebuilt at that size at the next idle after the host
+    // was asked to resize it.
+    void setScale(double scale);
+
 private:
     static constexpr int kTagCount = 42;
     void applyPendingParameters();
@@ -55,6 +64,8 @@ private:
     CAnimKnob3* outputKnob = nullptr;
     CLED* clipLed = nullptr;
     CAbout* aboutSpot = nullptr;
+    double scale = 0.0;         // 0 until first needed
+    double pendingScale = 0.0;  // a size chosen in the window, applied at idle
 
     // Values set from any thread, taken over by the user-interface thread.
     std::atomic<float> pendingValue[kTagCount];

@@ -12,12 +12,14 @@ void setSource(cairo_t* cr, const CColor& c)
 }
 } // namespace
 
-CDrawContext::CDrawContext(cairo_surface_t* surface)
+CDrawContext::CDrawContext(cairo_surface_t* surface, double scale)
     : cr(cairo_create(surface)), font(kNormalFont)
 {
+    if (scale != 1.0)
+        cairo_scale(cr, scale, scale);
     const int w = cairo_image_surface_get_width(surface);
     const int h = cairo_image_surface_get_height(surface);
-    surfaceRect = CRect(0, 0, w, h);
+    surfaceRect = CRect(0, 0, w / scale, h / scale);
     clipRect = surfaceRect;
 }
 

@@ -15,7 +15,8 @@ enum CDrawStyle { kDrawStroked = 0, kDrawFilled, kDrawFilledAndStroked };
 
 class CDrawContext {
 public:
-    explicit CDrawContext(cairo_surface_t* surface);
+    // At a scale above 1 the surface has that many pixels per unit.
+    explicit CDrawContext(cairo_surface_t* surface, double scale = 1.0);
     ~CDrawContext();
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;

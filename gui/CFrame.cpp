@@ -1,5 +1,7 @@
 #include "gui/CFrame.h"
 
+#include <cmath>
+
 #include <cairo.h>
 
 #include "gui/CDrawContext.h"
@@ -25,16 +27,25 @@ private:
 const size_t kMaxPendingAreas = 32;
 } // namespace
 
-CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
-    : CViewContainer(size), systemWindow(systemWindow), editor(editor)
+CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor, double scale)
+    : CViewContainer(size), systemWindow(systemWindow), editor(editor), scale(scale > 0 ? scale : 1.0)
 {
     pParentFrame = this;
-    const int w = size.getWidth() > 1 ? static_cast<int>(size.getWidth()) : 1;
-    const int h = size.getHeight() > 1 ? static_cast<int>(size.getHeight()) : 1;
+    const CRect pixels = pixelsOf(CRect(0, 0, size.getWidth(), size.getHeight()));
+    const int w = pixels.getWidth() > 1 ? static_cast<int>(pixels.getWidth()) : 1;
+    const int h = pixels.getHeight() > 1 ? static_cast<int>(pixels.getHeight()) : 1;
     backBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     if (systemWindow)
-        window = X11Window::open(systemWindow, size);
+        window = X11Window::open(systemWindow, CRect(size.left, size.top, size.left + w, size.top + h));
     setDirty(true);
+}
+
+CRect CFrame::pixelsOf(const CRect& r) const
+{
+    if (scale == 1.0)
+        return r;
+    return CRect(std::floor(r.left * scale), std::floor(r.top * scale), std::ceil(r.right * scale),
+                 std::ceil(r.bottom * scale));
 }
 
 CFrame::~CFrame()
@@ -124,8 +135,13 @@ void CFrame::renderPending()
 {
     std::vector<CRect> areas;
     areas.swap(pending);
+    // Each area grown to whole pixels, so no clip edge falls inside a pixel.
+    for (CRect& r : areas) {
+        const CRect px = pixelsOf(r);
+        r = CRect(px.left / scale, px.top / scale, px.right / scale, px.bottom / scale);
+    }
     if (!areas.empty()) {
-        CDrawContext context(backBuffer);
+        CDrawContext context(backBuffer, scale);
         for (const CRect& r : areas) {
             context.resetClipRect();
             context.setOffset(CPoint(0, 0));
@@ -135,6 +151,8 @@ void CFrame::renderPending()
     }
     cairo_surface_flush(backBuffer);
     if (window) {
+        for (CRect& r : areas)
+            r = pixelsOf(r);
         areas.insert(areas.end(), exposed.begin(), exposed.end());
         window->present(backBuffer, areas);
     }
@@ -163,7 +181,7 @@ void CFrame::pumpEvents()
     for (const X11Event& e : events) {
         if (closed)
             return;
-        CPoint where = e.where;
+        CPoint where(e.where.x / scale, e.where.y / scale);
         switch (e.type) {
         case X11Event::kExpose: exposed.push_back(e.area); break;
         case X11Event::kButtonDown: onMouseDown(where, e.buttons); break;

@@ -22,8 +22,11 @@ class X11Window;
 class CFrame : public CViewContainer {
 public:
     // systemWindow is the host's X11 window id cast to a pointer, or null for
-    // an off-screen frame.
-    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
+    // an off-screen frame. Views live in window units; at a scale above 1
+    // the window and its image have that many more pixels, everything is
+    // drawn that much larger and mouse positions are given back in window
+    // units.
+    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor, double scale = 1.0);
     ~CFrame() override;
 
     // True when a window was asked for and is open on the display.
@@ -66,7 +69,9 @@ public:
     // frame's own reference.
     void close();
 
-    // The image everything is drawn into, with all pending drawing done.
+    double getScale() const { return scale; }
+    // The image everything is drawn into (its pixels at the scale), with all
+    // pending drawing done.
     cairo_surface_t* getOffscreenSurface();
     bool saveToPNG(const std::string& path);
 
@@ -85,8 +90,12 @@ private:
     void renderPending();
     bool contains(const CView* ancestor, const CView* view) const;
 
+    // Pixels of a rectangle in window units at the scale, covering it whole.
+    CRect pixelsOf(const CRect& r) const;
+
     void* systemWindow;
     VSTGUIEditorInterface* editor;
+    double scale;
     std::unique_ptr<X11Window> window;
     cairo_surface_t* backBuffer = nullptr;
     std::vector<CRect> pending;

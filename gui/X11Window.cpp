@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <xcb/xcb.h>
 
 #include "gui/CView.h"
@@ -29,6 +30,38 @@ xcb_screen_t* screenOfRoot(xcb_connection_t* c, xcb_window_t root)
     return nullptr;
 }
 } // namespace
+
+double X11Window::desktopDpi()
+{
+    if (!std::getenv("DISPLAY"))
+        return 0.0;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    double dpi = 0.0;
+    if (!xcb_connection_has_error(c)) {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, screen->root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16),
+            nullptr);
+        if (reply) {
+            // Lines of "name:\tvalue"; the one that counts is Xft.dpi.
+            const std::string resources(static_cast<const char*>(xcb_get_property_value(reply)),
+                                        static_cast<size_t>(xcb_get_property_value_length(reply)));
+            size_t at = 0;
+            while (at < resources.size()) {
+                size_t end = resources.find('\n', at);
+                if (end == std::string::npos)
+                    end = resources.size();
+                const std::string line = resources.substr(at, end - at);
+                if (line.compare(0, 8, "Xft.dpi:") == 0)
+                    dpi = std::strtod(line.c_str() + 8, nullptr);
+                at = end + 1;
+            }
+            std::free(reply);
+        }
+    }
+    xcb_disconnect(c);
+    return std::isfinite(dpi) && dpi > 0.0 ? dpi : 0.0;
+}
 
 std::unique_ptr<X11Window> X11Window::open(void* parent, const CRect& rect)
 {

@@ -41,6 +41,11 @@ public:
     // Appends the events that arrived since the last call.
     void pollEvents(std::vector<X11Event>& out);
 
+    // The screen resolution the desktop asks for (the X server's Xft.dpi
+    // resource, as desktop toolkits read it); 0 when there is no display or
+    // no such resource.
+    static double desktopDpi();
+
     // Maps a keysym with X modifier state to a VST key code; false for keys
     // that carry nothing (modifiers alone, unknown keys).
     static bool keysymToKeyCode(uint32_t keysym, uint16_t state, CKeyCode& key);

@@ -62,7 +62,7 @@ bool CPresetSystemEditor::open(void* /*parent*/)
     if (background)
         background->remember();
     else
-        background = new CBitmap(CResourceDescription(11500));
+        background = new CBitmap(CResourceDescription(kBackgroundBitmap), frame->getScale());
 
     // The name field, its height centred on the font.
     const int m = (kNameRow.top + kNameRow.bottom) / 2;
@@ -89,7 +89,7 @@ bool CPresetSystemEditor::open(void* /*parent*/)
     frame->addView(programMenu);
 
     for (const StripButton& b : kStrip) {
-        CBitmap* bitmap = new CBitmap(CResourceDescription(b.bitmap));
+        CBitmap* bitmap = new CBitmap(CResourceDescription(b.bitmap), frame->getScale());
         const CRect size(b.at.left, b.at.top, b.at.right, b.at.bottom);
         const CCoord imageHeight = static_cast<CCoord>(static_cast<int>(bitmap->getHeight() / b.frames));
         CControl* control = nullptr;

@@ -37,4 +37,7 @@ public:
     virtual int32_t getVstVersion() { return 2400; }
     virtual int32_t getCurrentMidiProgram(int32_t /*channel*/) { return -1; }
     virtual intptr_t setTotalSampleToProcess(intptr_t value) { return value; }
+
+    // Asks the host to resize the editor's window; true when it did.
+    bool sizeWindow(int32_t width, int32_t height) { return callHost(audioMasterSizeWindow, width, height) != 0; }
 };

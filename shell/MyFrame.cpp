@@ -1,7 +1,7 @@
 #include "shell/MyFrame.h"
 
-MyFrame::MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
-    : CFrame(size, systemWindow, editor)
+MyFrame::MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor, double scale)
+    : CFrame(size, systemWindow, editor, scale)
 {
 }
 

@@ -7,7 +7,7 @@
 
 class MyFrame : public CFrame {
 public:
-    MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
+    MyFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor, double scale = 1.0);
 
     void idle() override;
 };

@@ -1,0 +1,15 @@
+// The window size menu: lies behind every control over the whole window and
+// opens, on a right click on the panel's background, a list of the sizes
+// the editor offers, at the mouse. Choosing one tells the listener (value =
+// the entry's index).
+#pragma once
+
+#include "gui/COptionMenu.h"
+
+class CScaleMenu : public COptionMenu {
+public:
+    CScaleMenu(const CRect& size, CControlListener* listener, long tag);
+
+    CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
+    void draw(CDrawContext* context) override;
+};
