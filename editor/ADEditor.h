@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "editor/EditorScale.h"
 #include "plugin/EffectObserver.h"
 #include "presets/CPresetSystemEditor.h"
 
@@ -51,6 +52,8 @@ public:
     // open window is rebuilt at that size at the next idle after the host
     // was asked to resize it.
     void setScale(double scale);
+    // A size for the next window only, not remembered (snapshots).
+    void useScale(double wanted) { scale = snapEditorScale(wanted); }
 
 private:
     static constexpr int kTagCount = 42;

@@ -4,8 +4,10 @@
 // without a window and draws into an image.
 #include "host/Snapshot.h"
 
+#include <cstdlib>
 #include <iostream>
 
+#include "editor/ADEditor.h"
 #include "gui/CFrame.h"
 #include "gui/VSTGUIEditorInterface.h"
 #include "host/HostError.h"
@@ -31,10 +33,19 @@ int snapshotCommand(ArgList& args)
 {
     std::string out;
     PluginOptions options;
+    double scale = 1.0;
     while (!args.empty()) {
         std::string arg = args.take();
         if (takePluginOption(arg, args, options))
             continue;
+        if (arg == "--scale") {
+            const std::string value = args.empty() ? std::string() : args.take();
+            char* end = nullptr;
+            scale = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end || snapEditorScale(scale) != scale)
+                throw UsageError("--scale takes 1, 1.5 or 2");
+            continue;
+        }
         if (!arg.empty() && arg[0] == '-')
             throw UsageError("unknown option for snapshot: " + arg);
         if (!out.empty())
@@ -68,6 +79,8 @@ int snapshotCommand(ArgList& args)
         title = name;
     }
     AEffEditor* editor = effect->getEditor();
+    if (auto* window = dynamic_cast<ADEditor*>(editor))
+        window->useScale(scale);
     if (!editor || !editor->open(nullptr))
         throw HostError("the editor did not open");
     auto* frameOwner = dynamic_cast<VSTGUIEditorInterface*>(editor);

@@ -30,7 +30,7 @@ void usage(std::ostream& out)
            "                   [--plugin PATH]\n"
            "      measure the magnitude response from an impulse and plot it; --csv also\n"
            "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"
-           "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]...\n"
+           "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
            "      draw the editor off-screen into a picture\n"
            "  demo [OUTDIR]\n"
            "      render a test signal through every program into OUTDIR (default: out)\n"

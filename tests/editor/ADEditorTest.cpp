@@ -2,6 +2,7 @@
 // the effect and the host as gestures, host changes reach the controls at the
 // next idle (from any thread), and the lamp follows the output.
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include "editor/ADEditor.h"
 #include "editor/CLED.h"
 #include "plugin/Sylvatone.h"
+#include "editor/EditorScale.h"
+#include "presets/Preferences.h"
 #include "resources/Layout.h"
 #include "shell/BundleReference.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -159,4 +162,89 @@ TEST_F(EditorWiring, ChangesMarkWhatMustBeRedrawn)
     output->setValue(0.7f);
     editor->valueChanged(output);
     EXPECT_TRUE(lamp->isDirty());
+}
+
+namespace {
+
+// The preferences in a folder of the test's own while it runs.
+struct PrivatePreferences {
+    PrivatePreferences() : saved(getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "")
+    {
+        EXPECT_NE(mkdtemp(dir), nullptr);
+        setenv("XDG_CONFIG_HOME", dir, 1);
+    }
+    ~PrivatePreferences()
+    {
+        std::filesystem::remove_all(dir);
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    }
+    char dir[32] = "/tmp/sylvatone-scale-XXXXXX";
+    std::string saved;
+};
+
+}  // namespace
+
+TEST(EditorScale, TheUsersChoiceThenGdkScaleThenTheDesktopsDpi)
+{
+    PrivatePreferences private_;
+    Preferences prefs;
+    EXPECT_EQ(chooseEditorScale(prefs, nullptr, 0.0), 1.0);
+    EXPECT_EQ(chooseEditorScale(prefs, nullptr, 96.0), 1.0);
+    EXPECT_EQ(chooseEditorScale(prefs, nullptr, 144.0), 1.5);
+    EXPECT_EQ(chooseEditorScale(prefs, nullptr, 192.0), 2.0);
+    EXPECT_EQ(chooseEditorScale(prefs, nullptr, 400.0), 2.0);
+    EXPECT_EQ(chooseEditorScale(prefs, "2", 96.0), 2.0);
+    EXPECT_EQ(chooseEditorScale(prefs, "two", 144.0), 1.5);  // not a number: the dpi decides
+    ASSERT_TRUE(prefs.setString(kPrefEditorScale, "1.5"));
+    EXPECT_EQ(chooseEditorScale(prefs, "2", 192.0), 1.5);
+    ASSERT_TRUE(prefs.setString(kPrefEditorScale, "1.5x"));
+    EXPECT_EQ(chooseEditorScale(prefs, "2", 96.0), 2.0);  // unreadable: ignored
+    EXPECT_EQ(editorScaleText(1.5), "1.5");
+}
+
+// At another size the window keeps its layout in window units: the host is
+// told the size in pixels, the picture has that many, and the panel's right
+// click changes it, asking the host to resize first.
+TEST(EditorScale, TheWindowDrawsAndResizesAtEachScale)
+{
+    PrivatePreferences private_;
+    unsetenv("DISPLAY");
+    setenv("GDK_SCALE", "2", 1);
+    useBundleFolder(SYLVATONE_BUNDLE_DIR);
+    gCalls.clear();
+    auto* fx = static_cast<Sylvatone*>(createEffectInstance(recordingHost));
+    auto* editor = static_cast<ADEditor*>(fx->getEditor());
+    ERect* rect = nullptr;
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ(rect->right, 1564);
+    EXPECT_EQ(rect->bottom, 374);
+    ASSERT_TRUE(editor->open(nullptr));
+    CFrame* frame = editor->getFrame();
+    cairo_surface_t* image = frame->getOffscreenSurface();
+    EXPECT_EQ(cairo_image_surface_get_width(image), 1564);
+    EXPECT_EQ(cairo_image_surface_get_height(image), 374);
+    EXPECT_EQ(editor->controlFor(kParamHfGain)->getViewSize().left, layout::control(kParamHfGain).x);
+
+    // Right click on the bare panel, choose 150 %.
+    click(frame, 500, 100, kRButton);
+    CView* list = frame->getModalView();
+    ASSERT_NE(list, nullptr);
+    const CRect r = list->getViewSize();
+    click(frame, r.left + 5, r.top + r.getHeight() / 2);
+    gCalls.clear();
+    editor->idle();
+    EXPECT_EQ(editor->getScale(), 1.5);
+    const std::pair<int32_t, int32_t> resize(audioMasterSizeWindow, 1173);
+    EXPECT_NE(std::find(gCalls.begin(), gCalls.end(), resize), gCalls.end());
+    frame = editor->getFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->getScale(), 1.5);
+    EXPECT_EQ(cairo_image_surface_get_width(frame->getOffscreenSurface()), 1173);
+    std::string stored;
+    EXPECT_TRUE(Preferences().getString(kPrefEditorScale, stored) && stored == "1.5");
+
+    editor->close();
+    delete fx;
+    useBundleFolder("");
+    unsetenv("GDK_SCALE");
 }
