@@ -24,8 +24,11 @@ void setFace(cairo_t* cr, Face face, double size) {
     cairo_matrix_t m;
     switch (face) {
         case Face::Label:
-        case Face::Small:
             cairo_matrix_init(&m, size * 0.84, 0, 0, size, 0, 0);
+            break;
+        case Face::Small:
+            // Narrow, so numbers tall enough to read fit between the controls.
+            cairo_matrix_init(&m, size * 0.72, 0, 0, size, 0, 0);
             break;
         case Face::Logo:
             cairo_matrix_init(&m, size, 0, -0.22 * size, size, 0, 0);

@@ -2,6 +2,7 @@
 // a pale strip along the bottom for the preset controls and the read-outs.
 
 #include <cmath>
+#include <vector>
 
 #include "Artwork.h"
 #include "Draw.h"
@@ -11,10 +12,13 @@ namespace art {
 namespace {
 
 constexpr double kLegend = 7.5;    // control names
-constexpr double kScale = 7.0;     // step values and scale numbers
+constexpr double kScale = 11.0;    // step values and scale numbers: digits 8 pixels high
 constexpr double kTitle = 12.0;    // band titles
-constexpr int kStepRowHigh = 126;  // baselines of the staggered step values
-constexpr int kStepRowLow = 133;
+// Baselines of the step values over a switch, lowest first; crowded
+// switches spread their values over more rows.
+constexpr int kStepRows[] = {134, 125, 116};
+constexpr int kMaxStepRows = 3;
+constexpr double kLabelGap = 2.0;  // at least this much between two labels
 constexpr int kUnderRow = 164;     // legends under the bottom row of controls
 constexpr int kUnderKnob = 101;    // legends under the knobs
 
@@ -159,8 +163,10 @@ void paintLogo(cairo_t* cr) {
 }
 
 // Places a legend on the ray from a knob's centre at the given angle, as close
-// as it can go without touching the knob's picture.
-void paintRayLabel(cairo_t* cr, const char* text, Point knob, double degrees, Colour colour) {
+// as it can go without touching the knob's picture or a legend placed before
+// (in placed, which it joins).
+void paintRayLabel(cairo_t* cr, const char* text, Point knob, double degrees, Colour colour,
+                   std::vector<Box>& placed) {
     const Box keepOut = knobBox(knob);
     const Box guard{keepOut.x - 1, keepOut.y - 1, keepOut.w + 2, keepOut.h + 2};
     const double cx = knob.x + kKnobSize / 2.0;
@@ -173,24 +179,31 @@ void paintRayLabel(cairo_t* cr, const char* text, Point knob, double degrees, Co
         // Centre the ink box on the ray point.
         const double baseline = y - (size.y + size.h / 2);
         const Box ink = textBox(cr, text, Face::Small, kScale, x, baseline, Align::Centre);
-        if (!ink.intersects(guard)) {
+        const Box spaced{ink.x - kLabelGap / 2, ink.y - kLabelGap / 2, ink.w + kLabelGap, ink.h + kLabelGap};
+        bool free = !spaced.intersects(guard);
+        for (const Box& other : placed)
+            free = free && !spaced.intersects(other);
+        if (free) {
             drawEngraved(cr, text, Face::Small, kScale, x, baseline, Align::Centre, colour);
+            placed.push_back(spaced);
             return;
         }
     }
 }
 
 void paintGainScale(cairo_t* cr, Point knob, const char* legend) {
-    paintRayLabel(cr, "-15", knob, kKnobStartDeg, pal::engravingDim);
-    paintRayLabel(cr, "+15", knob, kKnobStartDeg + kKnobSweepDeg, pal::engravingDim);
+    std::vector<Box> placed;
+    paintRayLabel(cr, "-15", knob, kKnobStartDeg, pal::engravingDim, placed);
+    paintRayLabel(cr, "+15", knob, kKnobStartDeg + kKnobSweepDeg, pal::engravingDim, placed);
     drawEngraved(cr, legend, Face::Label, kLegend, knob.x + kKnobSize / 2.0, kUnderKnob,
                  Align::Centre, pal::engraving);
 }
 
 void paintLowCut(cairo_t* cr) {
     const int n = int(kLowCutSteps.size());
+    std::vector<Box> placed;
     for (int i = 0; i < n; ++i)
-        paintRayLabel(cr, kLowCutSteps[i], kLowCutKnob, knobAngle(i, n), pal::engravingDim);
+        paintRayLabel(cr, kLowCutSteps[i], kLowCutKnob, knobAngle(i, n), pal::engravingDim, placed);
     drawEngraved(cr, "LOW CUT", Face::Label, kLegend, kLowCutKnob.x + kKnobSize / 2.0,
                  kUnderKnob, Align::Centre, pal::engraving);
 }
@@ -204,18 +217,27 @@ void paintTick(cairo_t* cr, double x, double y0, double y1) {
 }
 
 // Step values over a horizontal switch, one per equal part of its width;
-// crowded switches alternate between two rows.
-void paintSwitchSteps(cairo_t* cr, Point at, int positions, const char* const* steps,
-                      bool stagger) {
+// where neighbours would touch, they take turns between as many rows as it
+// takes, the first value highest.
+void paintSwitchSteps(cairo_t* cr, Point at, int positions, const char* const* steps) {
     const Box box = switchBox(at, positions);
     const double cell = switchCell(positions);
+    auto xOf = [&](int i) { return at.x + (i + 0.5) * cell; };
+    int rows = 1;
+    for (; rows < kMaxStepRows; ++rows) {
+        bool fits = true;
+        for (int i = 0; i + rows < positions; ++i) {
+            const Box a = textBox(cr, steps[i], Face::Small, kScale, xOf(i), 0, Align::Centre);
+            const Box b = textBox(cr, steps[i + rows], Face::Small, kScale, xOf(i + rows), 0, Align::Centre);
+            fits = fits && a.right() + kLabelGap <= b.x;
+        }
+        if (fits)
+            break;
+    }
     for (int i = 0; i < positions; ++i) {
-        const double x = at.x + (i + 0.5) * cell;
-        const bool high = stagger && i % 2 == 0;
-        const int baseline = high ? kStepRowHigh : kStepRowLow;
-        drawEngraved(cr, steps[i], Face::Small, kScale, x, baseline, Align::Centre,
-                     pal::engraving);
-        paintTick(cr, x, box.y - 4, box.y - 1);
+        const int baseline = kStepRows[rows - 1 - i % rows];
+        drawEngraved(cr, steps[i], Face::Small, kScale, xOf(i), baseline, Align::Centre, pal::engraving);
+        paintTick(cr, xOf(i), box.y - 4, box.y - 1);
     }
 }
 
@@ -237,7 +259,7 @@ void paintBands(cairo_t* cr) {
     for (const BandLayout& b : kBands) {
         paintButtonLegend(cr, b.onButton, b.name);
         paintGainScale(cr, b.gainKnob, "GAIN");
-        paintSwitchSteps(cr, b.freqSwitch, b.positions, b.steps.data(), true);
+        paintSwitchSteps(cr, b.freqSwitch, b.positions, b.steps.data());
         paintUnder(cr, switchBox(b.freqSwitch, b.positions), "FREQ Hz");
         paintUnder(cr, buttonBox(b.qButton), "NARROW");
     }
@@ -249,7 +271,7 @@ void paintMaster(cairo_t* cr) {
     drawEngraved(cr, "CLIP", Face::Label, kLegend, kClipLamp.x + kLampSize / 2.0,
                  kClipLamp.y + kLampSize + 10, Align::Centre, pal::engraving);
     paintUnder(cr, buttonBox(kSatButton), "SAT");
-    paintSwitchSteps(cr, kLsrSwitch, 3, kLsrSteps.data(), false);
+    paintSwitchSteps(cr, kLsrSwitch, 3, kLsrSteps.data());
 }
 
 }  // namespace
