@@ -72,11 +72,17 @@ test-tsan: bootstrap $(TSAN_BUILD)/CMakeCache.txt
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_stress
 	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/tests/test_stress
 
+# The manual goes where the editor's manual button looks first.
+MANUAL_DIR = $(HOME)/Documents/ZYM Audio/ZYM sylvatone
+
 install: build
 	mkdir -p $(HOME)/.vst
 	rm -rf $(HOME)/.vst/Sylvatone.vst
 	cp -r $(BUILD)/Sylvatone.vst $(HOME)/.vst/
 	@echo "installed $(HOME)/.vst/Sylvatone.vst"
+	mkdir -p "$(MANUAL_DIR)"
+	cp "$(BUILD)/Sylvatone.vst/Contents/Resources/ZYM sylvatone Manual.pdf" "$(MANUAL_DIR)/"
+	@echo "installed $(MANUAL_DIR)/ZYM sylvatone Manual.pdf"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
