@@ -44,6 +44,7 @@ CPresetSystemEditor::CPresetSystemEditor(CPresetSystemEffect* effect) : AEffGUIE
 
 CPresetSystemEditor::~CPresetSystemEditor()
 {
+    stopDesktopPrograms();
     storePathsAndFilenames();
 }
 
@@ -119,13 +120,28 @@ bool CPresetSystemEditor::open(void* /*parent*/)
 
 void CPresetSystemEditor::close()
 {
+    stopDesktopPrograms();
     nameDisplay = nullptr;
     programMenu = nullptr;
     manualButton = nullptr;
 }
 
+void CPresetSystemEditor::stopDesktopPrograms()
+{
+    if (selector) {
+        selector->cancel();
+        selector->forget();
+        selector = nullptr;
+    }
+}
+
 void CPresetSystemEditor::idle()
 {
+    // The answer is acted on inside poll(), through the dialog's callback.
+    if (selector && !selector->poll()) {
+        selector->forget();
+        selector = nullptr;
+    }
     AEffGUIEditor::idle();
 }
 
@@ -262,13 +278,14 @@ void CPresetSystemEditor::valueChanged(CControl* control)
     }
 }
 
-std::string CPresetSystemEditor::chooseFile(bool save, const char* title, const char* description,
-                                            const char* extension, const std::string& defaultName)
+bool CPresetSystemEditor::chooseFile(bool save, const char* title, const char* description,
+                                     const char* extension, const std::string& defaultName,
+                                     std::function<void(const std::string& path)> chosen)
 {
-    CNewFileSelector* selector = CNewFileSelector::create(
-        frame, save ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
-    if (!selector)
-        return {};
+    if (selector)
+        return false;
+    selector = CNewFileSelector::create(frame, save ? CNewFileSelector::kSelectSaveFile
+                                                    : CNewFileSelector::kSelectFile);
     selector->setTitle(title);
     if (!paths.dir.empty())
         selector->setInitialDirectory(paths.dir.c_str());
@@ -277,54 +294,49 @@ std::string CPresetSystemEditor::chooseFile(bool save, const char* title, const 
     selector->setDefaultExtension(type);
     if (save && !defaultName.empty())
         selector->setDefaultSaveName(defaultName.c_str());
-    std::string chosen;
-    if (selector->runModal() && selector->getNumSelectedFiles() > 0 && selector->getSelectedFile(0))
-        chosen = selector->getSelectedFile(0);
-    selector->forget();
-    return chosen;
+    selector->run([chosen](const std::vector<std::string>& files) {
+        if (!files.empty())
+            chosen(files.front());
+    });
+    return true;
 }
 
 void CPresetSystemEditor::loadBank(bool reversed)
 {
-    const std::string path = chooseFile(false, reversed ? "Load bank (endian-reversed)" : "Load bank",
-                                        kBankFileDescription, kBankFileExtension, paths.bank);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    if (loadBankFile(presetStore(), path, reversed))
-        showSelectedProgram();
+    chooseFile(false, reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFileDescription,
+               kBankFileExtension, paths.bank, [this, reversed](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
+                   if (loadBankFile(presetStore(), path, reversed))
+                       showSelectedProgram();
+               });
 }
 
 void CPresetSystemEditor::saveBank()
 {
-    const std::string path =
-        chooseFile(true, "Save bank", kBankFileDescription, kBankFileExtension, paths.bank);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    saveBankFile(presetStore(), path);
+    chooseFile(true, "Save bank", kBankFileDescription, kBankFileExtension, paths.bank,
+               [this](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
+                   saveBankFile(presetStore(), path);
+               });
 }
 
 void CPresetSystemEditor::loadPreset(bool reversed)
 {
-    const std::string path =
-        chooseFile(false, reversed ? "Load preset (endian-reversed)" : "Load preset",
-                   kPresetFileDescription, kPresetFileExtension, paths.preset);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    if (loadPresetFile(presetStore(), path, reversed))
-        showSelectedProgram();
+    chooseFile(false, reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFileDescription,
+               kPresetFileExtension, paths.preset, [this, reversed](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
+                   if (loadPresetFile(presetStore(), path, reversed))
+                       showSelectedProgram();
+               });
 }
 
 void CPresetSystemEditor::savePreset()
 {
-    const std::string path =
-        chooseFile(true, "Save preset", kPresetFileDescription, kPresetFileExtension, paths.preset);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    savePresetFile(presetStore(), path);
+    chooseFile(true, "Save preset", kPresetFileDescription, kPresetFileExtension, paths.preset,
+               [this](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
+                   savePresetFile(presetStore(), path);
+               });
 }
 
 void CPresetSystemEditor::saveDefaultBank()

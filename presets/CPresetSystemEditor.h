@@ -1,9 +1,16 @@
 // The preset layer of the editor object: the preset strip in the window,
 // the file dialogs and the user-wide defaults and memories. It only shows
 // and drives the program store, which answers chunks and files itself.
+//
+// The desktop's file dialog runs beside the host and is never waited for:
+// it is checked at the idle, and its answer acted on there. Closing the
+// window ends a dialog still open.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gui/CControl.h"
 #include "presets/Preferences.h"
@@ -12,6 +19,7 @@
 #include "presets/ProgramStoreView.h"
 #include "shell/AEffGUIEditor.h"
 
+class CNewFileSelector;
 class COptionMenu;
 class CPresetSystemEffect;
 class CPSKickButton;
@@ -25,7 +33,9 @@ public:
     // Adds the preset strip to the frame the derived editor has made;
     // false without a frame or an effect.
     bool open(void* parent) override;
+    // Ends a file dialog still open for the window.
     void close() override;
+    // Takes up what the file dialog has answered, then the frame's idle.
     void idle() override;
     // The strip's controls (tags 92 to 111); other tags are the derived
     // editor's.
@@ -39,7 +49,9 @@ public:
     void nameChangedExternal(char* name) override;
 
     // The strip's actions: files through the desktop's file dialog, and the
-    // user-wide defaults and memories in the preferences.
+    // user-wide defaults and memories in the preferences. The file actions
+    // open the dialog and return; the file is read or written at the idle
+    // that takes the answer. While a dialog is open they do nothing.
     virtual void loadBank(bool reversed);
     virtual void saveBank();
     virtual void saveDefaultBank();
@@ -89,12 +101,20 @@ public:
     // The command that opens the manual (tests replace the viewer).
     static std::string manualCommand();
 
+    // True while a file dialog of the strip is open.
+    bool fileDialogOpen() const { return selector != nullptr; }
+
 protected:
     // The selected program's name shown in the field and the menu.
     void showSelectedProgram();
-    // A path from the desktop's file dialog; empty when nothing was chosen.
-    std::string chooseFile(bool save, const char* title, const char* description,
-                           const char* extension, const std::string& defaultName);
+    // Opens the desktop's file dialog; chosen gets the path at the idle
+    // that takes the answer, and is not called when nothing was chosen or
+    // the window closed first. False, with nothing opened, while another
+    // dialog is open.
+    bool chooseFile(bool save, const char* title, const char* description, const char* extension,
+                    const std::string& defaultName, std::function<void(const std::string& path)> chosen);
+    // Ends a file dialog still open.
+    void stopDesktopPrograms();
 
     CPresetSystemEffect* presetEffect;
     Preferences preferences;
@@ -103,4 +123,6 @@ protected:
     CTextEdit* nameDisplay = nullptr;
     COptionMenu* programMenu = nullptr;
     CPSKickButton* manualButton = nullptr;
+
+    CNewFileSelector* selector = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "gui/CMenuItem.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
+#include "tests/gui/DesktopStandIns.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -187,14 +188,9 @@ intptr_t gestureHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, f
 TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
 {
     // Stand-ins for the desktop: every dialog is cancelled, the viewer opens.
-    const fs::path bin = config / "bin";
-    fs::create_directories(bin);
-    for (const char* name : {"zenity", "kdialog", "xdg-open"}) {
-        std::ofstream(bin / name) << "#!/bin/sh\nexit " << (name[0] == 'x' ? 0 : 1) << "\n";
-        fs::permissions(bin / name, fs::perms::owner_all);
-    }
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", bin.c_str(), 1);
+    guitest::StandInDesktop desktop;
+    for (const char* name : {"zenity", "kdialog", "xdg-open"})
+        desktop.script(name, name[0] == 'x' ? "exit 0" : "exit 1");
 
     gEdits.clear();
     AudioEffect* host = createEffectInstance(gestureHost);
@@ -222,7 +218,6 @@ TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
         for (long how : {long(kLButton), long(kRButton), long(kLButton | kDoubleClick),
                          long(kLButton | kDoubleClick | kControl)})
             click(f, b.x, b.y, how);
-    setenv("PATH", path.c_str(), 1);
 
     EXPECT_FALSE(gEdits.empty());  // choosing programs tells the host
     for (int32_t index : gEdits)
