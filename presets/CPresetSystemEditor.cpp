@@ -1,5 +1,7 @@
 #include "presets/CPresetSystemEditor.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -15,15 +17,23 @@
 #include "presets/CSaveLoadButton.h"
 #include "presets/MidiMap.h"
 #include "presets/CPresetSystemEffect.h"
-#include "presets/XPlatAlert.h"
 #include "presets/XPlatFile.h"
 #include "resources/Layout.h"
+#include "shell/BundleReference.h"
 
 namespace {
 
 using namespace layout;
 
-const char* kManualPath = "Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
+// The user's copy, under the home folder, and the one in the bundle.
+const char* const kManualPath = "Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
+const char* const kBundleManualPath = "/Contents/Resources/ZYM sylvatone Manual.pdf";
+
+bool isFile(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 // The program's name as it is stored: 24 bytes, terminated.
 std::string nameOf(const ProgramRecord& program)
@@ -133,6 +143,8 @@ void CPresetSystemEditor::stopDesktopPrograms()
         selector->forget();
         selector = nullptr;
     }
+    manualViewer.stop();
+    alert.stop();
 }
 
 void CPresetSystemEditor::idle()
@@ -142,6 +154,9 @@ void CPresetSystemEditor::idle()
         selector->forget();
         selector = nullptr;
     }
+    if (manualViewer.running() && !manualViewer.poll() && !manualViewer.succeeded())
+        alert.show(manualAlertText(), frame);
+    alert.poll();
     AEffGUIEditor::idle();
 }
 
@@ -396,16 +411,47 @@ void CPresetSystemEditor::recallPathsAndFilenames()
     ::recallPathsAndFilenames(paths, preferences);
 }
 
-std::string CPresetSystemEditor::manualCommand()
+std::string CPresetSystemEditor::manualFile()
 {
-    return std::string("xdg-open ~/\"") + kManualPath + "\" >/dev/null 2>&1";
+    const char* home = getenv("HOME");
+    if (home && *home) {
+        const std::string own = std::string(home) + "/" + kManualPath;
+        if (isFile(own))
+            return own;
+    }
+    const std::string bundle = bundleFolder();
+    if (!bundle.empty() && isFile(bundle + kBundleManualPath))
+        return bundle + kBundleManualPath;
+    return {};
+}
+
+std::vector<std::string> CPresetSystemEditor::manualCommand()
+{
+    // The path is absolute, so xdg-open (which knows no "--") cannot take it
+    // for an option.
+    const std::string file = manualFile();
+    if (file.empty())
+        return {};
+    return {"xdg-open", file};
+}
+
+std::string CPresetSystemEditor::manualAlertText()
+{
+    return std::string("Could not open manual file:\n~/\"") + kManualPath + "\"";
 }
 
 void CPresetSystemEditor::openManual()
 {
-    if (system(manualCommand().c_str()) != 0) {
-        const std::string message = std::string("Could not open manual file:\n~/\"") + kManualPath + "\"";
-        XPlatDisplayAlert(message.c_str(), frame);
+    // A viewer still starting from the last click is enough.
+    if (!manualViewer.running()) {
+        // The viewer xdg-open starts stays open when the window closes:
+        // only xdg-open itself belongs to the window.
+        ChildProcess::Options options;
+        options.captureOutput = false;
+        options.ownGroup = false;
+        const std::vector<std::string> command = manualCommand();
+        if (command.empty() || !manualViewer.start(command, options))
+            alert.show(manualAlertText(), frame);
     }
     if (manualButton)
         manualButton->release();

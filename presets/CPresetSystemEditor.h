@@ -2,9 +2,9 @@
 // the file dialogs and the user-wide defaults and memories. It only shows
 // and drives the program store, which answers chunks and files itself.
 //
-// The desktop's file dialog runs beside the host and is never waited for:
-// it is checked at the idle, and its answer acted on there. Closing the
-// window ends a dialog still open.
+// The desktop's programs (the file dialog, the manual's viewer, alerts) run
+// beside the host and are never waited for: each is checked at the idle,
+// and its answer acted on there. Closing the window ends those still open.
 #pragma once
 
 #include <functional>
@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "gui/CControl.h"
+#include "gui/ChildProcess.h"
 #include "presets/Preferences.h"
 #include "presets/PresetBuffer.h"
 #include "presets/PresetFiles.h"
 #include "presets/ProgramStoreView.h"
+#include "presets/XPlatAlert.h"
 #include "shell/AEffGUIEditor.h"
 
 class CNewFileSelector;
@@ -33,9 +35,9 @@ public:
     // Adds the preset strip to the frame the derived editor has made;
     // false without a frame or an effect.
     bool open(void* parent) override;
-    // Ends a file dialog still open for the window.
+    // Ends the desktop programs still open for the window.
     void close() override;
-    // Takes up what the file dialog has answered, then the frame's idle.
+    // Takes up what the desktop programs have answered, then the frame's idle.
     void idle() override;
     // The strip's controls (tags 92 to 111); other tags are the derived
     // editor's.
@@ -74,7 +76,8 @@ public:
     virtual void loadDefaultMidi() {}
     virtual void storePathsAndFilenames();
     virtual void recallPathsAndFilenames();
-    // Opens the manual with the desktop's viewer; an alert when it cannot.
+    // Opens the manual with the desktop's viewer (xdg-open); an alert when
+    // there is no manual, or, at a later idle, when the viewer fails.
     virtual void openManual();
 
     // The buffer operations. Readers are handed the number of bytes really
@@ -98,8 +101,14 @@ public:
     // editor's window refreshed as they go.
     PresetStore& presetStore();
 
-    // The command that opens the manual (tests replace the viewer).
-    static std::string manualCommand();
+    // The manual the button opens: the user's copy under ~/Documents when
+    // it exists, else the copy in the plug-in's bundle when that exists;
+    // empty when there is neither.
+    static std::string manualFile();
+    // The viewer's command for it, empty without a manual.
+    static std::vector<std::string> manualCommand();
+    // The alert's text when the manual cannot be opened.
+    static std::string manualAlertText();
 
     // True while a file dialog of the strip is open.
     bool fileDialogOpen() const { return selector != nullptr; }
@@ -113,7 +122,7 @@ protected:
     // dialog is open.
     bool chooseFile(bool save, const char* title, const char* description, const char* extension,
                     const std::string& defaultName, std::function<void(const std::string& path)> chosen);
-    // Ends a file dialog still open.
+    // Ends every desktop program still open.
     void stopDesktopPrograms();
 
     CPresetSystemEffect* presetEffect;
@@ -125,4 +134,6 @@ protected:
     CPSKickButton* manualButton = nullptr;
 
     CNewFileSelector* selector = nullptr;
+    ChildProcess manualViewer;
+    XPlatAlert alert;
 };

@@ -1,13 +1,10 @@
 // The preset strip in the open window (off-screen): choosing, stepping and
 // renaming programs, the user-wide default bank and the memories in the
-// preferences, and the manual with its alert.
+// preferences. The desktop's programs are StripDesktopTest's.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -142,30 +139,6 @@ TEST_F(PresetStrip, TheWindowFollowsARestoredStateButNotARefusedOne)
     EXPECT_EQ(shownName(), "Restored four");
     EXPECT_EQ(menu()->getCurrentIndex(), 4);
     EXPECT_STREQ(menu()->getEntry(4)->getTitle(), "Restored four");
-}
-
-TEST_F(PresetStrip, AMissingManualGivesOneAlert)
-{
-    // Stand-ins for the desktop: the viewer fails, the dialog adds a line
-    // with its arguments to a log for every call.
-    const fs::path bin = config / "bin", log = config / "zenity.log";
-    fs::create_directories(bin);
-    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 2\n";
-    std::ofstream(bin / "zenity") << "#!/bin/sh\necho \"$*\" | tr '\\n' ' ' >> " << log << "\necho >> " << log << "\n";
-    for (const char* name : {"xdg-open", "zenity"})
-        fs::permissions(bin / name, fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
-    click(frame, 750, 178);
-    setenv("PATH", path.c_str(), 1);
-
-    std::ifstream in(log);
-    const std::string calls(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 1) << calls;
-    EXPECT_NE(calls.find("Could not open manual file:"), std::string::npos) << calls;
-    EXPECT_NE(calls.find("ZYM sylvatone Manual.pdf"), std::string::npos) << calls;
-    EXPECT_EQ(frame->getModalView(), nullptr); // the desktop showed it
-    EXPECT_EQ(static_cast<CControl*>(frame->getViewAt(CPoint(750, 178)))->getValue(), 0.0f);
 }
 
 namespace {

@@ -1,10 +1,13 @@
-// The strip's use of the desktop's file dialog, a stand-in: it is answered
-// at a later idle and acted on exactly once; whatever goes wrong with it
-// changes nothing; closing the window or deleting the effect ends it.
+// The strip's use of the desktop's programs, all of them stand-ins: the file
+// dialog is answered at a later idle and acted on exactly once; whatever
+// goes wrong with it changes nothing; closing the window or deleting the
+// effect ends it; the manual opens the user's copy, else the bundle's, else
+// an alert says it cannot.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <sstream>
 
 #include "editor/ADEditor.h"
 #include "gui/CAlertBox.h"
@@ -20,6 +23,9 @@ using namespace guitest;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+const char* const kManualInDocuments = "/Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
+const char* const kManualInBundle = "/Contents/Resources/ZYM sylvatone Manual.pdf";
 
 struct StripDesktop : ::testing::Test {
     void SetUp() override
@@ -170,17 +176,35 @@ TEST_F(StripDesktop, NoAnswerChangesNothing)
     EXPECT_TRUE(samePrograms(before));
 }
 
-// Closing the window, or deleting the effect, ends a file dialog still
-// open for it and reaps it.
-TEST_F(StripDesktop, ClosingTheWindowOrDeletingTheEffectEndsTheDialog)
+// Closing the window, or deleting the effect, ends every desktop program
+// still open for it and reaps it: the file dialog, the manual's viewer
+// while it starts, and an alert.
+TEST_F(StripDesktop, ClosingTheWindowOrDeletingTheEffectEndsItsPrograms)
 {
-    desktop.script("zenity", "echo $$ > '" + desktop.file("pid") + "'\nexec /bin/sleep 30");
-    for (bool deleteEffect : {false, true}) {
-        std::remove(desktop.file("pid").c_str());
+    const std::string writePid = "echo $$ >> '" + desktop.file("pids") + "'\nexec /bin/sleep 30";
+    desktop.script("zenity", writePid);
+    desktop.script("xdg-open", writePid);
+    fs::create_directories(bundle + "/Contents/Resources");
+    std::ofstream(bundle + kManualInBundle) << "%PDF";
+
+    auto startAll = [&] {
+        std::remove(desktop.file("pids").c_str());
         press(layout::kTagLoadBank);
+        press(layout::kTagManual);
         editor->idle();
-        const pid_t dialog = pidIn(desktop, "pid");
-        ASSERT_GT(dialog, 0);
+        std::vector<pid_t> pids;
+        eventually([&] {
+            std::istringstream in(desktop.read("pids"));
+            pids.clear();
+            for (pid_t p; in >> p;)
+                pids.push_back(p);
+            return pids.size() == 2;
+        });
+        return pids;
+    };
+    for (bool deleteEffect : {false, true}) {
+        const std::vector<pid_t> pids = startAll();
+        ASSERT_EQ(pids.size(), 2u);
         if (deleteEffect) {
             delete fx;
             fx = nullptr;
@@ -190,6 +214,86 @@ TEST_F(StripDesktop, ClosingTheWindowOrDeletingTheEffectEndsTheDialog)
             ASSERT_TRUE(editor->open(nullptr));
             frame = editor->getFrame();
         }
-        EXPECT_TRUE(gone(dialog)) << (deleteEffect ? "after deleting the effect" : "after closing");
+        for (pid_t pid : pids)
+            EXPECT_TRUE(gone(pid)) << pid << (deleteEffect ? " after deleting the effect" : " after closing");
     }
+
+    // The alert that the viewer's failure brings up goes too.
+    openEditor();
+    desktop.script("xdg-open", "exit 4");
+    std::remove(desktop.file("pids").c_str());
+    press(layout::kTagManual);
+    ASSERT_TRUE(idleUntil([&] { return !desktop.read("pids").empty(); }));
+    const pid_t alert = static_cast<pid_t>(std::atoi(desktop.read("pids").c_str()));
+    editor->close();
+    EXPECT_TRUE(gone(alert));
+}
+
+// The button opens the user's copy, else the bundle's, and its command
+// always names a file that is there; with neither, or when the viewer
+// fails (found out at a later idle), the alert says so.
+TEST_F(StripDesktop, TheManualButtonOpensTheFirstCopyThereIs)
+{
+    const std::string own = home + kManualInDocuments, shipped = bundle + kManualInBundle;
+    for (const std::string& f : {own, shipped}) {
+        fs::create_directories(fs::path(f).parent_path());
+        std::ofstream(f) << "%PDF";
+    }
+    // A viewer that logs its arguments and its pid.
+    desktop.script("xdg-open", "echo $$ > '" + desktop.file("pid") + "'\nprintf '%s\\n' \"$@\" > '" +
+                                   desktop.file("xdg-open.args") + "'");
+    desktop.dialog("zenity", "");
+    auto opened = [&](const std::string& file) {
+        std::remove(desktop.file("pid").c_str());
+        EXPECT_EQ(CPresetSystemEditor::manualFile(), file);
+        EXPECT_EQ(CPresetSystemEditor::manualCommand(), (std::vector<std::string>{"xdg-open", file}));
+        press(layout::kTagManual);
+        EXPECT_EQ(static_cast<CControl*>(frame->getViewAt(CPoint(750, 178)))->getValue(), 0.0f) << "released";
+        const pid_t viewer = pidIn(desktop, "pid");
+        EXPECT_TRUE(idleUntil([&] { return gone(viewer); })) << "reaped at an idle";
+        EXPECT_EQ(desktop.read("xdg-open.args"), file + "\n");
+    };
+    opened(own);
+    fs::remove(own);
+    opened(shipped);
+    for (int i = 0; i < 5; ++i)
+        editor->idle();
+    EXPECT_EQ(desktop.calls("zenity"), 0) << "no alert after a viewer that opened";
+    EXPECT_EQ(frame->getModalView(), nullptr);
+
+    const std::string alertArgs = "--error\n--no-markup\n--text=Could not open manual file:\n~/\"Documents/ZYM "
+                                  "Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf\"\n--end\n";
+    // A viewer that fails slowly: the click returns at once, the alert
+    // comes once it has failed.
+    desktop.script("xdg-open", "/bin/sleep 0.3\nexit 2");
+    const auto start = Clock::now();
+    press(layout::kTagManual);
+    editor->idle();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(150));
+    EXPECT_EQ(desktop.calls("zenity"), 0);
+    ASSERT_TRUE(idleUntil([&] { return desktop.calls("zenity") == 1; }));
+    EXPECT_EQ(desktop.read("zenity.args"), alertArgs);
+    // Closed by the user: reaped at an idle, so the next alert can show.
+    const pid_t alert = pidIn(desktop, "zenity.pid");
+    ASSERT_TRUE(idleUntil([&] { return gone(alert); }));
+
+    // No copy at all: no viewer, only the alert.
+    fs::remove(shipped);
+    std::remove(desktop.file("zenity.args").c_str());
+    std::remove(desktop.file("zenity.pid").c_str());
+    EXPECT_EQ(CPresetSystemEditor::manualFile(), "");
+    EXPECT_TRUE(CPresetSystemEditor::manualCommand().empty());
+    press(layout::kTagManual);
+    ASSERT_TRUE(idleUntil([&] { return desktop.calls("zenity") == 1; }));
+    EXPECT_EQ(desktop.read("zenity.args"), alertArgs);
+
+    const pid_t second = pidIn(desktop, "zenity.pid");
+    ASSERT_TRUE(idleUntil([&] { return gone(second); }));
+
+    // Without zenity the alert is drawn in the window.
+    fs::remove(desktop.bin() + "/zenity");
+    press(layout::kTagManual);
+    auto* box = dynamic_cast<CAlertBox*>(frame->getModalView());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->getText(), CPresetSystemEditor::manualAlertText());
 }
