@@ -1,5 +1,7 @@
 #include "presets/CPresetSystemEditor.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -15,15 +17,23 @@
 #include "presets/CSaveLoadButton.h"
 #include "presets/MidiMap.h"
 #include "presets/CPresetSystemEffect.h"
-#include "presets/XPlatAlert.h"
 #include "presets/XPlatFile.h"
 #include "resources/Layout.h"
+#include "shell/BundleReference.h"
 
 namespace {
 
 using namespace layout;
 
-const char* kManualPath = "Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
+// The user's copy, under the home folder, and the one in the bundle.
+const char* const kManualPath = "Documents/ZYM Audio/ZYM sylvatone/ZYM sylvatone Manual.pdf";
+const char* const kBundleManualPath = "/Contents/Resources/ZYM sylvatone Manual.pdf";
+
+bool isFile(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 // The program's name as it is stored: 24 bytes, terminated.
 std::string nameOf(const ProgramRecord& program)
@@ -44,6 +54,7 @@ CPresetSystemEditor::CPresetSystemEditor(CPresetSystemEffect* effect) : AEffGUIE
 
 CPresetSystemEditor::~CPresetSystemEditor()
 {
+    stopDesktopPrograms();
     storePathsAndFilenames();
 }
 
@@ -119,13 +130,33 @@ bool CPresetSystemEditor::open(void* /*parent*/)
 
 void CPresetSystemEditor::close()
 {
+    stopDesktopPrograms();
     nameDisplay = nullptr;
     programMenu = nullptr;
     manualButton = nullptr;
 }
 
+void CPresetSystemEditor::stopDesktopPrograms()
+{
+    if (selector) {
+        selector->cancel();
+        selector->forget();
+        selector = nullptr;
+    }
+    manualViewer.stop();
+    alert.stop();
+}
+
 void CPresetSystemEditor::idle()
 {
+    // The answer is acted on inside poll(), through the dialog's callback.
+    if (selector && !selector->poll()) {
+        selector->forget();
+        selector = nullptr;
+    }
+    if (manualViewer.running() && !manualViewer.poll() && !manualViewer.succeeded())
+        alert.show(manualAlertText(), frame);
+    alert.poll();
     AEffGUIEditor::idle();
 }
 
@@ -262,13 +293,14 @@ void CPresetSystemEditor::valueChanged(CControl* control)
     }
 }
 
-std::string CPresetSystemEditor::chooseFile(bool save, const char* title, const char* description,
-                                            const char* extension, const std::string& defaultName)
+bool CPresetSystemEditor::chooseFile(bool save, const char* title, const char* description,
+                                     const char* extension, const std::string& defaultName,
+                                     std::function<void(const std::string& path)> chosen)
 {
-    CNewFileSelector* selector = CNewFileSelector::create(
-        frame, save ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
-    if (!selector)
-        return {};
+    if (selector)
+        return false;
+    selector = CNewFileSelector::create(frame, save ? CNewFileSelector::kSelectSaveFile
+                                                    : CNewFileSelector::kSelectFile);
     selector->setTitle(title);
     if (!paths.dir.empty())
         selector->setInitialDirectory(paths.dir.c_str());
@@ -277,54 +309,49 @@ std::string CPresetSystemEditor::chooseFile(bool save, const char* title, const 
     selector->setDefaultExtension(type);
     if (save && !defaultName.empty())
         selector->setDefaultSaveName(defaultName.c_str());
-    std::string chosen;
-    if (selector->runModal() && selector->getNumSelectedFiles() > 0 && selector->getSelectedFile(0))
-        chosen = selector->getSelectedFile(0);
-    selector->forget();
-    return chosen;
+    selector->run([chosen](const std::vector<std::string>& files) {
+        if (!files.empty())
+            chosen(files.front());
+    });
+    return true;
 }
 
 void CPresetSystemEditor::loadBank(bool reversed)
 {
-    const std::string path = chooseFile(false, reversed ? "Load bank (endian-reversed)" : "Load bank",
-                                        kBankFileDescription, kBankFileExtension, paths.bank);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    if (loadBankFile(presetStore(), path, reversed))
-        showSelectedProgram();
+    chooseFile(false, reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFileDescription,
+               kBankFileExtension, paths.bank, [this, reversed](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
+                   if (loadBankFile(presetStore(), path, reversed))
+                       showSelectedProgram();
+               });
 }
 
 void CPresetSystemEditor::saveBank()
 {
-    const std::string path =
-        chooseFile(true, "Save bank", kBankFileDescription, kBankFileExtension, paths.bank);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
-    saveBankFile(presetStore(), path);
+    chooseFile(true, "Save bank", kBankFileDescription, kBankFileExtension, paths.bank,
+               [this](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.bank, paths.dir);
+                   saveBankFile(presetStore(), path);
+               });
 }
 
 void CPresetSystemEditor::loadPreset(bool reversed)
 {
-    const std::string path =
-        chooseFile(false, reversed ? "Load preset (endian-reversed)" : "Load preset",
-                   kPresetFileDescription, kPresetFileExtension, paths.preset);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    if (loadPresetFile(presetStore(), path, reversed))
-        showSelectedProgram();
+    chooseFile(false, reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFileDescription,
+               kPresetFileExtension, paths.preset, [this, reversed](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
+                   if (loadPresetFile(presetStore(), path, reversed))
+                       showSelectedProgram();
+               });
 }
 
 void CPresetSystemEditor::savePreset()
 {
-    const std::string path =
-        chooseFile(true, "Save preset", kPresetFileDescription, kPresetFileExtension, paths.preset);
-    if (path.empty())
-        return;
-    XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
-    savePresetFile(presetStore(), path);
+    chooseFile(true, "Save preset", kPresetFileDescription, kPresetFileExtension, paths.preset,
+               [this](const std::string& path) {
+                   XPlatGetFileNameAndDir(path, paths.preset, paths.dir);
+                   savePresetFile(presetStore(), path);
+               });
 }
 
 void CPresetSystemEditor::saveDefaultBank()
@@ -384,16 +411,47 @@ void CPresetSystemEditor::recallPathsAndFilenames()
     ::recallPathsAndFilenames(paths, preferences);
 }
 
-std::string CPresetSystemEditor::manualCommand()
+std::string CPresetSystemEditor::manualFile()
 {
-    return std::string("xdg-open ~/\"") + kManualPath + "\" >/dev/null 2>&1";
+    const char* home = getenv("HOME");
+    if (home && *home) {
+        const std::string own = std::string(home) + "/" + kManualPath;
+        if (isFile(own))
+            return own;
+    }
+    const std::string bundle = bundleFolder();
+    if (!bundle.empty() && isFile(bundle + kBundleManualPath))
+        return bundle + kBundleManualPath;
+    return {};
+}
+
+std::vector<std::string> CPresetSystemEditor::manualCommand()
+{
+    // The path is absolute, so xdg-open (which knows no "--") cannot take it
+    // for an option.
+    const std::string file = manualFile();
+    if (file.empty())
+        return {};
+    return {"xdg-open", file};
+}
+
+std::string CPresetSystemEditor::manualAlertText()
+{
+    return std::string("Could not open manual file:\n~/\"") + kManualPath + "\"";
 }
 
 void CPresetSystemEditor::openManual()
 {
-    if (system(manualCommand().c_str()) != 0) {
-        const std::string message = std::string("Could not open manual file:\n~/\"") + kManualPath + "\"";
-        XPlatDisplayAlert(message.c_str(), frame);
+    // A viewer still starting from the last click is enough.
+    if (!manualViewer.running()) {
+        // The viewer xdg-open starts stays open when the window closes:
+        // only xdg-open itself belongs to the window.
+        ChildProcess::Options options;
+        options.captureOutput = false;
+        options.ownGroup = false;
+        const std::vector<std::string> command = manualCommand();
+        if (command.empty() || !manualViewer.start(command, options))
+            alert.show(manualAlertText(), frame);
     }
     if (manualButton)
         manualButton->release();

@@ -1,17 +1,27 @@
 // The preset layer of the editor object: the preset strip in the window,
 // the file dialogs and the user-wide defaults and memories. It only shows
 // and drives the program store, which answers chunks and files itself.
+//
+// The desktop's programs (the file dialog, the manual's viewer, alerts) run
+// beside the host and are never waited for: each is checked at the idle,
+// and its answer acted on there. Closing the window ends those still open.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gui/CControl.h"
+#include "gui/ChildProcess.h"
 #include "presets/Preferences.h"
 #include "presets/PresetBuffer.h"
 #include "presets/PresetFiles.h"
 #include "presets/ProgramStoreView.h"
+#include "presets/XPlatAlert.h"
 #include "shell/AEffGUIEditor.h"
 
+class CNewFileSelector;
 class COptionMenu;
 class CPresetSystemEffect;
 class CPSKickButton;
@@ -25,7 +35,9 @@ public:
     // Adds the preset strip to the frame the derived editor has made;
     // false without a frame or an effect.
     bool open(void* parent) override;
+    // Ends the desktop programs still open for the window.
     void close() override;
+    // Takes up what the desktop programs have answered, then the frame's idle.
     void idle() override;
     // The strip's controls (tags 92 to 111); other tags are the derived
     // editor's.
@@ -39,7 +51,9 @@ public:
     void nameChangedExternal(char* name) override;
 
     // The strip's actions: files through the desktop's file dialog, and the
-    // user-wide defaults and memories in the preferences.
+    // user-wide defaults and memories in the preferences. The file actions
+    // open the dialog and return; the file is read or written at the idle
+    // that takes the answer. While a dialog is open they do nothing.
     virtual void loadBank(bool reversed);
     virtual void saveBank();
     virtual void saveDefaultBank();
@@ -62,7 +76,8 @@ public:
     virtual void loadDefaultMidi() {}
     virtual void storePathsAndFilenames();
     virtual void recallPathsAndFilenames();
-    // Opens the manual with the desktop's viewer; an alert when it cannot.
+    // Opens the manual with the desktop's viewer (xdg-open); an alert when
+    // there is no manual, or, at a later idle, when the viewer fails.
     virtual void openManual();
 
     // The buffer operations. Readers are handed the number of bytes really
@@ -86,15 +101,29 @@ public:
     // editor's window refreshed as they go.
     PresetStore& presetStore();
 
-    // The command that opens the manual (tests replace the viewer).
-    static std::string manualCommand();
+    // The manual the button opens: the user's copy under ~/Documents when
+    // it exists, else the copy in the plug-in's bundle when that exists;
+    // empty when there is neither.
+    static std::string manualFile();
+    // The viewer's command for it, empty without a manual.
+    static std::vector<std::string> manualCommand();
+    // The alert's text when the manual cannot be opened.
+    static std::string manualAlertText();
+
+    // True while a file dialog of the strip is open.
+    bool fileDialogOpen() const { return selector != nullptr; }
 
 protected:
     // The selected program's name shown in the field and the menu.
     void showSelectedProgram();
-    // A path from the desktop's file dialog; empty when nothing was chosen.
-    std::string chooseFile(bool save, const char* title, const char* description,
-                           const char* extension, const std::string& defaultName);
+    // Opens the desktop's file dialog; chosen gets the path at the idle
+    // that takes the answer, and is not called when nothing was chosen or
+    // the window closed first. False, with nothing opened, while another
+    // dialog is open.
+    bool chooseFile(bool save, const char* title, const char* description, const char* extension,
+                    const std::string& defaultName, std::function<void(const std::string& path)> chosen);
+    // Ends every desktop program still open.
+    void stopDesktopPrograms();
 
     CPresetSystemEffect* presetEffect;
     Preferences preferences;
@@ -103,4 +132,8 @@ protected:
     CTextEdit* nameDisplay = nullptr;
     COptionMenu* programMenu = nullptr;
     CPSKickButton* manualButton = nullptr;
+
+    CNewFileSelector* selector = nullptr;
+    ChildProcess manualViewer;
+    XPlatAlert alert;
 };

@@ -1,9 +1,26 @@
-// A modal message with one "OK" button: the desktop's own dialog (zenity)
-// when there is one, otherwise a box drawn in the editor's window.
+// A message with one "OK" button that nothing waits for: the desktop's own
+// dialog (zenity --error, a program left running beside the host), or,
+// without zenity, a box drawn in the editor's window. UI thread.
 #pragma once
+
+#include <string>
+
+#include "gui/ChildProcess.h"
 
 class CFrame;
 
-// Blocks until the dialog is closed when the desktop shows it; with no
-// desktop dialog, puts a box over frame (if any) that a click closes.
-void XPlatDisplayAlert(const char* text, CFrame* frame);
+class XPlatAlert {
+public:
+    // Shows text and returns at once. Without zenity the box goes over
+    // frame (when there is one). While the previous message is still open
+    // on the desktop, a new one is not shown.
+    void show(const std::string& text, CFrame* frame);
+    // From the idle: takes up a dialog that was closed.
+    void poll() { dialog.poll(); }
+    // Closes a dialog still open (the window it belongs to is closing).
+    void stop() { dialog.stop(); }
+    bool onDesktop() const { return dialog.running(); }
+
+private:
+    ChildProcess dialog;
+};

@@ -1,83 +1,339 @@
-// The file dialog runs the desktop's zenity. A stand-in zenity on PATH
-// records its arguments and answers as the user would.
+// The file dialog: the desktop portal's file chooser, else zenity, else
+// kdialog, else a message in the window. Every program is a stand-in: the
+// portal a small GIO program on a private bus, the others scripts on PATH.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <fstream>
-#include <iterator>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include <chrono>
+#include <cstdio>
+
+#include "DesktopStandIns.h"
 #include "GuiTestSupport.h"
+#include "gui/CAlertBox.h"
 #include "gui/CNewFileSelector.h"
+#include "gui/PortalFileChooser.h"
 
 using namespace guitest;
+using Files = std::vector<std::string>;
+using Shown = CNewFileSelector::Shown;
+using Clock = std::chrono::steady_clock;
 
 namespace {
-// PATH holds only a scratch folder (the helpers' temporary folder), so the
-// only zenity is the stand-in or none.
+
 struct FileSelectorTest : ::testing::Test {
-    void SetUp() override { setenv("PATH", dir.c_str(), 1); }
-    void TearDown() override { setenv("PATH", oldPath.c_str(), 1); }
-
-    // A zenity that writes one argument per line to args.txt, prints answer
-    // and exits with status.
-    void installZenity(const std::string& answer, int status = 0)
+    void TearDown() override
     {
-        std::ofstream(dir + "/zenity") << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << dir
-                                       << "/args.txt'\nprintf '" << answer << "'\nexit " << status << "\n";
-        std::filesystem::permissions(dir + "/zenity", std::filesystem::perms::owner_all);
-    }
-    std::string recordedArgs() const
-    {
-        std::ifstream in(dir + "/args.txt");
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        for (CNewFileSelector* s : selectors)
+            s->forget();
     }
 
-    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ResourceFolder scratch;
-    const std::string& dir = scratch.path;
+    CNewFileSelector* make(CNewFileSelector::Style style, CFrame* frame = nullptr)
+    {
+        selectors.push_back(CNewFileSelector::create(frame, style));
+        CNewFileSelector* s = selectors.back();
+        s->setTitle("Load bank");
+        s->setInitialDirectory("/home/user/banks");
+        s->setDefaultSaveName("Live.zyb");
+        s->setDefaultExtension(CFileExtension("ZYM Bank", "zyb"));
+        return s;
+    }
+
+    // Runs the dialog and polls it as the idle does until it has answered;
+    // the answer must come exactly once, never from run() itself.
+    Files answer(CNewFileSelector* s)
+    {
+        int calls = 0;
+        Files got;
+        EXPECT_TRUE(s->run([&](const Files& files) {
+            ++calls;
+            got = files;
+        }));
+        EXPECT_EQ(calls, 0);
+        EXPECT_TRUE(eventually([&] { return !s->poll(); }));
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(s->getNumSelectedFiles(), static_cast<long>(got.size()));
+        return got;
+    }
+
+    StandInDesktop desktop;
+    std::vector<CNewFileSelector*> selectors;
 };
-} // namespace
 
-TEST_F(FileSelectorTest, ZenityIsAskedAndItsAnswerIsTheSelection)
+}  // namespace
+
+TEST_F(FileSelectorTest, ZenityIsAskedWithTheDialogsSettings)
 {
-    // Saving adds the default extension.
-    installZenity("/home/user/banks/My Bank\\n");
-    CNewFileSelector* save = CNewFileSelector::create(nullptr, CNewFileSelector::kSelectSaveFile);
-    save->setTitle("Save bank");
-    save->setInitialDirectory("/home/user/banks");
-    save->setDefaultSaveName("Live.zyb");
-    save->setDefaultExtension(CFileExtension("ZYM Bank", "zyb"));
-    ASSERT_TRUE(save->runModal());
-    ASSERT_EQ(save->getNumSelectedFiles(), 1);
+    desktop.dialog("zenity", "/home/user/banks/My Bank\n");
+    CNewFileSelector* save = make(CNewFileSelector::kSelectSaveFile);
+    EXPECT_EQ(answer(save), Files{"/home/user/banks/My Bank.zyb"}) << "saving adds the default extension";
+    EXPECT_EQ(save->shownBy(), Shown::Zenity);
     EXPECT_STREQ(save->getSelectedFile(0), "/home/user/banks/My Bank.zyb");
     EXPECT_EQ(save->getSelectedFile(1), nullptr);
-    EXPECT_EQ(recordedArgs(), "--file-selection\n--save\n--confirm-overwrite\n"
-                              "--title=Save bank\n--filename=/home/user/banks/Live.zyb\n"
-                              "--file-filter=ZYM Bank | *.zyb\n--file-filter=All files | *\n");
-    save->forget();
+    EXPECT_EQ(desktop.read("zenity.args"), "--file-selection\n--save\n--confirm-overwrite\n"
+                                           "--title=Load bank\n--filename=/home/user/banks/Live.zyb\n"
+                                           "--file-filter=ZYM Bank | *.zyb\n--file-filter=All files | *\n--end\n");
 
-    // Opening never adds one; cancelling selects nothing.
-    installZenity("/a/plain\\n");
-    CNewFileSelector* open = CNewFileSelector::create(nullptr, CNewFileSelector::kSelectFile);
-    open->setInitialDirectory("/a");
-    open->addFileExtension(CFileExtension("ZYM Preset", "zym"));
-    ASSERT_TRUE(open->runModal());
-    EXPECT_EQ(recordedArgs(), "--file-selection\n--filename=/a/\n"
-                              "--file-filter=ZYM Preset | *.zym\n--file-filter=All files | *\n");
-    ASSERT_EQ(open->getNumSelectedFiles(), 1);
-    EXPECT_STREQ(open->getSelectedFile(0), "/a/plain");
-    installZenity("", 1);
-    EXPECT_FALSE(open->runModal());
-    EXPECT_EQ(open->getNumSelectedFiles(), 0);
-    open->forget();
+    CNewFileSelector* open = make(CNewFileSelector::kSelectFile);
+    open->setInitialDirectory("-dashed/");
+    open->setAllowMultiFileSelection(true);
+    desktop.dialog("zenity", "/a/plain\n/a/other.zyb\n");
+    EXPECT_EQ(answer(open), (Files{"/a/plain", "/a/other.zyb"})) << "opening adds none";
+    EXPECT_NE(desktop.read("zenity.args").find("--file-selection\n--multiple\n--separator=\n\n--title=Load bank\n"
+                                               "--filename=-dashed/\n--file-filter=ZYM Bank | *.zyb\n"),
+              std::string::npos)
+        << desktop.read("zenity.args");
 }
 
-TEST_F(FileSelectorTest, WithoutZenityNothingIsSelected)
+// Whatever bytes the dialog prints, the path is taken as they are: one
+// path is everything before the final newline.
+TEST_F(FileSelectorTest, AnAnswerIsTakenByteForByte)
 {
-    CNewFileSelector* selector = CNewFileSelector::create(nullptr, CNewFileSelector::kSelectFile);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(selector->runModal());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(selector->getNumSelectedFiles(), 0);
-    selector->forget();
+    const std::pair<std::string, Files> cases[] = {
+        {"/tmp/a b/it's \"q\" $(x).zyb\n", {"/tmp/a b/it's \"q\" $(x).zyb"}},
+        {"/tmp/x/line\nbreak.zyb\n", {"/tmp/x/line\nbreak.zyb"}},
+        {"/tmp/x/one.zyb\n/tmp/x/two.zyb\n", {"/tmp/x/one.zyb\n/tmp/x/two.zyb"}},
+        {"/tmp/x/-rf.zyb\n", {"/tmp/x/-rf.zyb"}},
+        {"/tmp/x/\xff\xfe.zyb\n", {"/tmp/x/\xff\xfe.zyb"}},
+        {"/tmp/x/no newline.zyb", {"/tmp/x/no newline.zyb"}},
+        {"", {}},
+        {"\n", {}},
+        {"-rf.zyb\n", {}},  // not absolute: no file a dialog chose
+    };
+    for (const auto& [printed, expected] : cases) {
+        desktop.dialog("zenity", printed);
+        EXPECT_EQ(answer(make(CNewFileSelector::kSelectFile)), expected) << printed;
+    }
+}
+
+TEST_F(FileSelectorTest, ACancelledFailedOrKilledDialogChoosesNothing)
+{
+    const char* endings[] = {"exit 1", "exit 255", "kill -KILL $$", "kill -SEGV $$"};
+    for (const char* ending : endings) {
+        desktop.script("zenity", std::string("echo /tmp/x/chosen.zyb\n") + ending);
+        CNewFileSelector* s = make(CNewFileSelector::kSelectFile);
+        EXPECT_EQ(answer(s), Files{}) << ending;
+        EXPECT_EQ(s->shownBy(), Shown::Zenity);
+    }
+}
+
+TEST_F(FileSelectorTest, KDialogStandsInForAMissingZenity)
+{
+    desktop.dialog("kdialog", "/home/user/banks/Other\n");
+    CNewFileSelector* s = make(CNewFileSelector::kSelectSaveFile);
+    EXPECT_EQ(answer(s), Files{"/home/user/banks/Other.zyb"});
+    EXPECT_EQ(s->shownBy(), Shown::KDialog);
+    EXPECT_EQ(desktop.read("kdialog.args"), "--title=Load bank\n--getsavefilename\n--\n/home/user/banks/Live.zyb\n"
+                                            "*.zyb|ZYM Bank\n*|All files\n--end\n");
+}
+
+TEST_F(FileSelectorTest, WithoutAnyDialogTheWindowSaysWhatToInstall)
+{
+    FrameHolder frame(CRect(0, 0, 782, 187));
+    CNewFileSelector* s = make(CNewFileSelector::kSelectFile, frame.frame);
+    EXPECT_EQ(answer(s), Files{});
+    EXPECT_EQ(s->shownBy(), Shown::Message);
+    auto* box = dynamic_cast<CAlertBox*>(frame->getModalView());
+    ASSERT_NE(box, nullptr);
+    for (const char* program : {"zenity", "kdialog"})
+        EXPECT_NE(box->getText().find(program), std::string::npos) << box->getText();
+    frame->getOffscreenSurface();  // it draws
+    click(frame.frame, 400, 100);
+    EXPECT_EQ(frame->getModalView(), nullptr) << "a click closes it";
+
+    // Without a window there is only the empty answer.
+    EXPECT_EQ(answer(make(CNewFileSelector::kSelectFile)), Files{});
+}
+
+// Cancelling or releasing the selector ends the dialog with everything it
+// started; its answer never comes.
+TEST_F(FileSelectorTest, CancellingOrReleasingEndsTheDialogAndItsHelpers)
+{
+    desktop.script("zenity", "echo $$ > '" + desktop.file("pid") + "'\n/bin/sleep 30 &\necho $! > '" +
+                                 desktop.file("helper") + "'\nwait");
+    for (bool release : {false, true}) {
+        std::remove(desktop.file("pid").c_str());
+        std::remove(desktop.file("helper").c_str());
+        CNewFileSelector* s = CNewFileSelector::create(nullptr, CNewFileSelector::kSelectFile);
+        ASSERT_TRUE(s->run([](const Files&) { ADD_FAILURE() << "answered after it ended"; }));
+        const pid_t dialog = pidIn(desktop, "pid"), helper = pidIn(desktop, "helper");
+        ASSERT_TRUE(dialog > 0 && helper > 0);
+        EXPECT_TRUE(s->poll());
+        EXPECT_FALSE(s->run([](const Files&) { ADD_FAILURE() << "a second dialog"; })) << "one at a time";
+        if (release) {
+            s->forget();
+        } else {
+            s->cancel();
+            EXPECT_FALSE(s->isRunning());
+            EXPECT_FALSE(s->poll());
+            s->forget();
+        }
+        EXPECT_TRUE(gone(dialog)) << "ended and reaped";
+        EXPECT_TRUE(eventually([&] { return notRunning(helper); }));
+    }
+}
+
+// The portal's tests run a private bus; a stand-in zenity tells whether the
+// selector fell back to it.
+namespace {
+
+struct PrivateBus {
+    explicit PrivateBus(const StandInDesktop& desktop)
+    {
+        const std::string daemon = desktop.find("dbus-daemon");
+        if (daemon.empty())
+            return;
+        const std::string config = desktop.file("bus.conf");
+        std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+                                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                 "<busconfig><type>session</type><listen>unix:dir="
+                              << desktop.file("") << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                              << "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                              << "<allow own=\"*\"/></policy></busconfig>\n";
+        if (!daemon_.start({daemon, "--config-file=" + config, "--nofork", "--print-address=1"}))
+            return;
+        eventually([&] {
+            daemon_.poll();
+            return daemon_.output().find('\n') != std::string::npos;
+        });
+        address = daemon_.output().substr(0, daemon_.output().find('\n'));
+        if (!address.empty())
+            setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    }
+    bool up() const { return !address.empty(); }
+
+    ChildProcess daemon_;
+    std::string address;
+};
+
+struct FakePortal {
+    explicit FakePortal(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> argv{SYLVATONE_FAKE_PORTAL};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ready = process.start(argv) && eventually([&] {
+                    process.poll();
+                    return process.output() == "ready\n";
+                });
+    }
+    ChildProcess process;
+    bool ready = false;
+};
+
+struct PortalTest : FileSelectorTest {
+    void SetUp() override
+    {
+        if (!bus.up())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        desktop.dialog("zenity", "/from/zenity.zyb\n");
+    }
+    // The fake portal answering every dialog with response after delay ms.
+    std::unique_ptr<FakePortal> portal(int response, int delay, const Files& uris = {})
+    {
+        std::vector<std::string> args{desktop.file("portal.log"), std::to_string(response), std::to_string(delay)};
+        args.insert(args.end(), uris.begin(), uris.end());
+        auto p = std::make_unique<FakePortal>(args);
+        EXPECT_TRUE(p->ready);
+        return p;
+    }
+    std::string calls() const { return desktop.read("portal.log"); }
+
+    PrivateBus bus{desktop};
+};
+
+}  // namespace
+
+TEST_F(PortalTest, ThePortalsAnswerIsDecodedToLocalPaths)
+{
+    const auto fake = portal(0, 0,
+                             {"file:///tmp/a%20b/it's%20%22q%22.zyb", "file:///tmp/x/line%0Abreak.zyb",
+                              "file:///tmp/x/%FF%FE.zyb", "file://localhost/tmp/x/-rf.zyb",
+                              "file://elsewhere/tmp/remote.zyb", "https://example.org/web.zyb", "not a uri"});
+    CNewFileSelector* open = make(CNewFileSelector::kSelectFile);
+    open->setAllowMultiFileSelection(true);
+    EXPECT_EQ(answer(open),
+              (Files{"/tmp/a b/it's \"q\".zyb", "/tmp/x/line\nbreak.zyb", "/tmp/x/\xff\xfe.zyb", "/tmp/x/-rf.zyb"}));
+    EXPECT_EQ(open->shownBy(), Shown::Portal);
+    EXPECT_EQ(desktop.calls("zenity"), 0);
+    const std::string log = calls();
+    for (const char* part : {"OpenFile parent= title=Load bank options=", "'handle_token': <'sylvatone",
+                             "'multiple': <true>", "'current_folder': <b'/home/user/banks'>",
+                             "'filters': <[('ZYM Bank', [(uint32 0, '*.zyb')]), ('All files', [(0, '*')])]>",
+                             "'current_filter': <('ZYM Bank', [(uint32 0, '*.zyb')])>"})
+        EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
+}
+
+TEST_F(PortalTest, SavingSuggestsTheNameAndCancellingChoosesNothing)
+{
+    {
+        const auto fake = portal(0, 20, {"file:///tmp/out/My%20Bank"});
+        EXPECT_EQ(answer(make(CNewFileSelector::kSelectSaveFile)), Files{"/tmp/out/My Bank.zyb"});
+        EXPECT_NE(calls().find("SaveFile parent= title=Load bank"), std::string::npos) << calls();
+        EXPECT_NE(calls().find("'current_name': <'Live.zyb'>"), std::string::npos) << calls();
+    }
+    const auto fake = portal(1, 0, {"file:///tmp/ignored.zyb"});
+    CNewFileSelector* s = make(CNewFileSelector::kSelectSaveFile);
+    EXPECT_EQ(answer(s), Files{});
+    EXPECT_EQ(s->shownBy(), Shown::Portal);
+    EXPECT_EQ(desktop.calls("zenity"), 0) << "a cancelled portal dialog is no reason for another";
+}
+
+TEST_F(PortalTest, CancellingClosesThePortalsDialog)
+{
+    const auto fake = portal(0, 60000, {"file:///tmp/never.zyb"});
+    CNewFileSelector* s = make(CNewFileSelector::kSelectFile);
+    ASSERT_TRUE(s->run([](const Files&) { ADD_FAILURE() << "answered after it was cancelled"; }));
+    ASSERT_TRUE(eventually([&] {
+        s->poll();
+        return calls().find("OpenFile") != std::string::npos;
+    }));
+    const auto start = Clock::now();
+    s->cancel();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_TRUE(eventually([&] { return calls().find("Close") != std::string::npos; })) << calls();
+    EXPECT_FALSE(s->poll());
+}
+
+TEST_F(PortalTest, ABusWithoutTheFileChooserFallsBackToZenity)
+{
+    // Nobody owns the portal's name.
+    CNewFileSelector* s = make(CNewFileSelector::kSelectFile);
+    EXPECT_EQ(answer(s), Files{"/from/zenity.zyb"});
+    EXPECT_EQ(s->shownBy(), Shown::Zenity);
+
+    // The name is owned, but no file chooser is offered.
+    FakePortal noChooser({"--no-file-chooser", desktop.file("portal.log")});
+    ASSERT_TRUE(noChooser.ready);
+    s = make(CNewFileSelector::kSelectFile);
+    EXPECT_EQ(answer(s), Files{"/from/zenity.zyb"});
+    EXPECT_EQ(s->shownBy(), Shown::Zenity);
+    EXPECT_EQ(calls(), "");
+
+    // A bus address that leads nowhere.
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + desktop.file("no-bus")).c_str(), 1);
+    s = make(CNewFileSelector::kSelectFile);
+    EXPECT_EQ(answer(s), Files{"/from/zenity.zyb"});
+    EXPECT_EQ(s->shownBy(), Shown::Zenity);
+}
+
+TEST(PortalAddress, TheBusIsTheVariableOrAnExistingSocketOnly)
+{
+    StandInDesktop desktop;
+    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "") << "no variable, no socket in XDG_RUNTIME_DIR";
+    const std::string path = desktop.file("run/bus");
+    std::ofstream(path) << "not a socket";
+    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "");
+    std::remove(path.c_str());
+
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "unix:path=" + path);
+    close(fd);
+
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/x", 1);
+    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "unix:path=/x");
 }

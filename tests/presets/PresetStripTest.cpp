@@ -1,13 +1,10 @@
 // The preset strip in the open window (off-screen): choosing, stepping and
 // renaming programs, the user-wide default bank and the memories in the
-// preferences, and the manual with its alert.
+// preferences. The desktop's programs are StripDesktopTest's.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,6 +14,7 @@
 #include "gui/CMenuItem.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
+#include "tests/gui/DesktopStandIns.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -143,30 +141,6 @@ TEST_F(PresetStrip, TheWindowFollowsARestoredStateButNotARefusedOne)
     EXPECT_STREQ(menu()->getEntry(4)->getTitle(), "Restored four");
 }
 
-TEST_F(PresetStrip, AMissingManualGivesOneAlert)
-{
-    // Stand-ins for the desktop: the viewer fails, the dialog adds a line
-    // with its arguments to a log for every call.
-    const fs::path bin = config / "bin", log = config / "zenity.log";
-    fs::create_directories(bin);
-    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 2\n";
-    std::ofstream(bin / "zenity") << "#!/bin/sh\necho \"$*\" | tr '\\n' ' ' >> " << log << "\necho >> " << log << "\n";
-    for (const char* name : {"xdg-open", "zenity"})
-        fs::permissions(bin / name, fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
-    click(frame, 750, 178);
-    setenv("PATH", path.c_str(), 1);
-
-    std::ifstream in(log);
-    const std::string calls(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 1) << calls;
-    EXPECT_NE(calls.find("Could not open manual file:"), std::string::npos) << calls;
-    EXPECT_NE(calls.find("ZYM sylvatone Manual.pdf"), std::string::npos) << calls;
-    EXPECT_EQ(frame->getModalView(), nullptr); // the desktop showed it
-    EXPECT_EQ(static_cast<CControl*>(frame->getViewAt(CPoint(750, 178)))->getValue(), 0.0f);
-}
-
 namespace {
 
 std::vector<int32_t> gEdits;
@@ -187,14 +161,9 @@ intptr_t gestureHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, f
 TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
 {
     // Stand-ins for the desktop: every dialog is cancelled, the viewer opens.
-    const fs::path bin = config / "bin";
-    fs::create_directories(bin);
-    for (const char* name : {"zenity", "kdialog", "xdg-open"}) {
-        std::ofstream(bin / name) << "#!/bin/sh\nexit " << (name[0] == 'x' ? 0 : 1) << "\n";
-        fs::permissions(bin / name, fs::perms::owner_all);
-    }
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", bin.c_str(), 1);
+    guitest::StandInDesktop desktop;
+    for (const char* name : {"zenity", "kdialog", "xdg-open"})
+        desktop.script(name, name[0] == 'x' ? "exit 0" : "exit 1");
 
     gEdits.clear();
     AudioEffect* host = createEffectInstance(gestureHost);
@@ -222,7 +191,6 @@ TEST_F(PresetStrip, OnlyParametersReachTheHostAsGestures)
         for (long how : {long(kLButton), long(kRButton), long(kLButton | kDoubleClick),
                          long(kLButton | kDoubleClick | kControl)})
             click(f, b.x, b.y, how);
-    setenv("PATH", path.c_str(), 1);
 
     EXPECT_FALSE(gEdits.empty());  // choosing programs tells the host
     for (int32_t index : gEdits)
