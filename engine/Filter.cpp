@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/Flush.h"
+
 // Results must match the plain formulas bit for bit, so a * b + c must never
 // be fused into one rounding, even when the target has FMA instructions.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -11,9 +13,6 @@
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-// Adding and removing this flushes values too small to matter to zero
-// without relying on processor denormal modes.
-constexpr double kFlush = 1e-30;
 
 constexpr double kMinFreq = 0.001;
 constexpr double kMaxFreqRatio = 0.499;
@@ -29,8 +28,6 @@ constexpr double kHighPassExp = 6.0;
 constexpr double kLowShelfExp = 3.5;
 constexpr double kPeakingExp = 2.8;
 constexpr double kHighShelfExp = 4.0;
-
-inline double flush(double v) { return v + kFlush - kFlush; }
 
 // Glide length, trunc(rate * 50 ms). Rates only the constructor can pass
 // (negative, NaN, absurdly large) map to values that are safe to convert.
@@ -270,15 +267,15 @@ void Filter::startGlide() {
     const PoleZero& d = destination;
     const PoleZero& c = current;
     Increments& inc = increments;
-    inc.zr1 = flush((d.zr1 - c.zr1) / len);
-    inc.zr2 = flush((d.zr2 - c.zr2) / len);
-    inc.zi1 = flush((d.zi1 - c.zi1) / len);
-    inc.zi2 = flush((d.zi2 - c.zi2) / len);
-    inc.pr1 = flush((d.pr1 - c.pr1) / len);
-    inc.pr2 = flush((d.pr2 - c.pr2) / len);
-    inc.pi1 = flush((d.pi1 - c.pi1) / len);
-    inc.pi2 = flush((d.pi2 - c.pi2) / len);
-    inc.gain = flush((d.gain - c.gain) / len);
+    inc.zr1 = flushDenormal((d.zr1 - c.zr1) / len);
+    inc.zr2 = flushDenormal((d.zr2 - c.zr2) / len);
+    inc.zi1 = flushDenormal((d.zi1 - c.zi1) / len);
+    inc.zi2 = flushDenormal((d.zi2 - c.zi2) / len);
+    inc.pr1 = flushDenormal((d.pr1 - c.pr1) / len);
+    inc.pr2 = flushDenormal((d.pr2 - c.pr2) / len);
+    inc.pi1 = flushDenormal((d.pi1 - c.pi1) / len);
+    inc.pi2 = flushDenormal((d.pi2 - c.pi2) / len);
+    inc.gain = flushDenormal((d.gain - c.gain) / len);
     rampRemaining_ = rampLength_;
 }
 
@@ -326,7 +323,7 @@ void Filter::processFrame(double* buffer, int count) {
             double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
-            y = y + kFlush - kFlush;
+            y = flushDenormal(y);
             ym2 = ym1;
             ym1 = y;
             buffer[i] = y;
@@ -353,7 +350,7 @@ void Filter::processFrame(double* buffer, int count) {
             double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
-            y = y + kFlush - kFlush;
+            y = flushDenormal(y);
             ym2 = ym1;
             ym1 = y;
             buffer[i] = y;

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "engine/Flush.h"
+
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("fp-contract=off")
 #endif
 
 namespace {
-
-constexpr double kFlush = 1e-30;
 
 // One position of the chain, both channels, in registers-to-be.
 struct Stage {

@@ -4,13 +4,13 @@
 // audio thread; allocates nothing and takes no lock.
 #include <cmath>
 
+#include "engine/Flush.h"
 #include "engine/StereoChain.h"
 #include "engine/Sylvatone.h"
 
 namespace {
 
 constexpr auto rel = std::memory_order_relaxed;
-constexpr double kFlush = 1e-30;
 constexpr double kGainSmoothing = 0.002;
 constexpr double kPeakLimit = 4.0;
 
