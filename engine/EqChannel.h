@@ -11,15 +11,15 @@ struct EqChannel {
     // Construction types are those the band updates expect to find before
     // they first set a filter.
     EqChannel()
-        : lowCut(88200.0, 1, 1000.0, 1.0, 0.0),
-          lfMain(88200.0, 3, 1000.0, 1.0, 0.0),
-          lfComp(88200.0, 1, 1000.0, 1.0, 0.0),
-          lmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
-          lmfComp(88200.0, 8, 1000.0, 1.0, 0.0),
-          hmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
-          hmfComp(88200.0, 4, 1000.0, 1.0, 0.0),
-          hfMain(88200.0, 7, 1000.0, 1.0, 0.0),
-          hfComp(88200.0, 8, 1000.0, 1.0, 0.0)
+        : lowCut(88200.0, Filter::kHighPass, 1000.0, 1.0, 0.0),
+          lfMain(88200.0, Filter::kLowShelf, 1000.0, 1.0, 0.0),
+          lfComp(88200.0, Filter::kHighPass, 1000.0, 1.0, 0.0),
+          lmfMain(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          lmfComp(88200.0, Filter::kWire, 1000.0, 1.0, 0.0),
+          hmfMain(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          hmfComp(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          hfMain(88200.0, Filter::kHighShelf, 1000.0, 1.0, 0.0),
+          hfComp(88200.0, Filter::kWire, 1000.0, 1.0, 0.0)
     {
     }
 

@@ -21,6 +21,9 @@ public:
     static constexpr int kLowShelf = 3;
     static constexpr int kPeaking = 4;
     static constexpr int kHighShelf = 7;
+    // A type the filter does not know, so a wire (flat response): what two
+    // companion filters start as, before the band design first types them.
+    static constexpr int kWire = 8;
 
     // Normalised coefficients of y = b0 x0 + b1 x1 + b2 x2 - a1 y1 - a2 y2.
     struct Coefficients {

@@ -28,7 +28,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
     std::uniform_real_distribution<double> u(0.0, 1.0);
     const int f = which(rng), kind = what(rng);
     const double v = u(rng);
-    const int types[] = {1, 3, 4, 7};
+    const int types[] = {Filter::kHighPass, Filter::kLowShelf, Filter::kPeaking, Filter::kHighShelf};
     for (EqChannel* ch : channels) {
         Filter& filter = *ch->all(f);
         switch (kind) {
@@ -52,7 +52,7 @@ struct Pair {
             for (int i = 0; i < EqChannel::kFilterCount; ++i) {
                 Filter& f = *ch->all(i);
                 f.setSampleRate(rate);
-                f.setType(i == 0 ? 1 : 4);
+                f.setType(i == 0 ? Filter::kHighPass : Filter::kPeaking);
                 f.setFreq(100.0 * (i + 1));
                 f.setQ(0.7);
                 f.setGain(i % 2 ? 4.0 : -3.0);
