@@ -125,8 +125,8 @@ void Filter::apply(const Settings& s) {
         recompute();
 }
 
-void Filter::suspend(bool jump) {
-    jumpMode = jump;
+void Filter::finishGlide(bool jumpMode) {
+    this->jumpMode = jumpMode;
     current = destination;
     increments = Increments{};
     rampRemaining_ = 0;

@@ -57,8 +57,8 @@ public:
     };
     void apply(const Settings& s);
 
-    // Sets jump mode and ends any glide at its destination.
-    void suspend(bool jump);
+    // Ends any glide at its destination and sets jump mode.
+    void finishGlide(bool jumpMode);
     // Clears history and glide and puts the pole-zero state back to its
     // initial value; the destination coefficients stay.
     void reset();

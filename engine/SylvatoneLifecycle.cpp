@@ -33,7 +33,7 @@ void Sylvatone::runAllUpdates()
 void Sylvatone::suspend()
 {
     // Jump mode: changes while suspended take effect at once.
-    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, true);
+    forEachFilter([](Filter& f, bool jump) { f.finishGlide(jump); }, true);
     forEachFilter([](Filter& f, bool) { f.reset(); }, false);
     outputGainCurrent = params.outputGainTarget.load(std::memory_order_relaxed);
     outputPeak.store(0.0, std::memory_order_relaxed);
@@ -53,7 +53,7 @@ void Sylvatone::resume()
     // First with jump mode on, so every filter takes its rate and response at
     // once; then again gliding, which leaves the same settings in glide mode.
     runAllUpdates();
-    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, false);
+    forEachFilter([](Filter& f, bool jump) { f.finishGlide(jump); }, false);
     runAllUpdates();
 
     sat.configure(rate);

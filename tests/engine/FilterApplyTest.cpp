@@ -30,8 +30,8 @@ TEST(FilterApply, EqualsTheSettersOneByOne)
         if (given(0.6))
             s.gain = given(0.05) ? NAN : 30.0 * u(rng) - 15.0;
         if (round % 50 == 0) {
-            a.suspend(round % 100 == 0);
-            b.suspend(round % 100 == 0);
+            a.finishGlide(round % 100 == 0);
+            b.finishGlide(round % 100 == 0);
         }
         a.apply(s);
         if (s.type)

@@ -94,7 +94,7 @@ TEST(FilterProcess, SteadyOutputEqualsPlainDifferenceEquationBitForBit) {
 
 TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     Filter flt = makeFilter(Filter::kPeaking, 500, 1.0, 0.0);
-    flt.suspend(false);
+    flt.finishGlide(false);
     flt.setGain(12.0);
     std::vector<double> v = sine(1000, 440);
     run(flt, v);
@@ -112,10 +112,10 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     EXPECT_EQ(flt.rampRemaining(), 0u);
     expectClose(flt.getActive(), flt.getDestination(), 1e-9);
 
-    // suspend ends a glide on its destination; the next glide starts there.
+    // finishGlide ends a glide on its destination; the next glide starts there.
     flt.setGain(-6.0);
     run(flt, v);
-    flt.suspend(false);
+    flt.finishGlide(false);
     EXPECT_EQ(flt.rampRemaining(), 0u);
     flt.setGain(-6.0);
     flt.processFrame(&x, 1);
@@ -124,7 +124,7 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
 
 TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     Filter flt = makeFilter(Filter::kPeaking, 1000, 2.0, 12.0);
-    flt.suspend(false);
+    flt.finishGlide(false);
     std::vector<double> v = sine(1000, 1000);
     run(flt, v);
     flt.setStatus(0);
@@ -146,7 +146,7 @@ TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     EXPECT_TRUE(sameBits(untouched, copy));
 
     // A cleared history rings with nothing when the filter comes back on.
-    flt.suspend(true);
+    flt.finishGlide(true);
     flt.setStatus(1);
     std::vector<double> zeros(64, 0.0);
     run(flt, zeros);
@@ -168,7 +168,7 @@ TEST(FilterSetters, ClampsAndRates) {
 TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
     for (bool gliding : {false, true}) {
         Filter flt = makeFilter(Filter::kHighPass, 12000, 0.3, 0.0);  // real poles and zeros
-        flt.suspend(!gliding);
+        flt.finishGlide(!gliding);
         flt.setFreq(15000);
         std::vector<double> v(2205, 0.0);
         v[0] = 1.0;

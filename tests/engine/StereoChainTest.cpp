@@ -37,7 +37,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
         case 2: filter.setFreq(20.0 * std::pow(1000.0, v)); break;
         case 3: filter.setQ(0.2 + 3.0 * v); break;
         case 4: filter.setType(types[static_cast<int>(v * 3.99)]); break;
-        case 5: filter.suspend(v < 0.5); break;
+        case 5: filter.finishGlide(v < 0.5); break;
         }
     }
 }
@@ -57,7 +57,7 @@ struct Pair {
                 f.setQ(0.7);
                 f.setGain(i % 2 ? 4.0 : -3.0);
                 f.setStatus(1);
-                f.suspend(false);
+                f.finishGlide(false);
             }
     }
 };
