@@ -164,7 +164,7 @@ TEST(FilterSetters, ClampsAndRates) {
 }
 
 // Steady or gliding, ringing dies out to zero without passing through
-// subnormals. (Recovery from NaN and infinity: ProcessingTest.)
+// subnormals.
 TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
     for (bool gliding : {false, true}) {
         Filter flt = makeFilter(Filter::kHighPass, 12000, 0.3, 0.0);  // real poles and zeros
@@ -177,4 +177,29 @@ TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
         EXPECT_LT(std::fabs(v.back()), 1e-40);
         expectClose(flt.getActive(), flt.getDestination(), 1e-9);
     }
+}
+
+// A NaN or infinity anywhere in a block would recirculate through the
+// history for ever; the next block starts from a cleared history instead, so
+// it equals a filter that has only ever seen silence, bit for bit.
+TEST(FilterProcess, NonFiniteInputClearsTheHistoryForTheNextBlock) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (bool gliding : {false, true})
+        for (double bad : {kNaN, inf, -inf})
+            for (size_t at : {size_t{0}, size_t{31}}) {
+                Filter flt = makeFilter(Filter::kLowShelf, 300, 0.7, 9.0);
+                flt.finishGlide(!gliding);
+                flt.setGain(-4.0);
+                Filter fresh = flt;
+                std::vector<double> poisoned = sine(32, 1000), silence(32, 0.0);
+                poisoned[at] = bad;
+                flt.processFrame(poisoned.data(), 32);
+                fresh.processFrame(silence.data(), 32);
+
+                std::vector<double> after = sine(96, 700), want = after;
+                run(flt, after);
+                run(fresh, want);
+                EXPECT_TRUE(std::isfinite(after[0]));
+                EXPECT_TRUE(sameBits(after, want)) << gliding << " " << bad << " at " << at;
+            }
 }
