@@ -133,8 +133,8 @@ void Filter::finishGlide(bool jumpMode) {
 }
 
 void Filter::reset() {
-    x0 = x1 = x2 = 0.0;
-    y0 = y1 = y2 = 0.0;
+    x1 = x2 = 0.0;
+    y1 = y2 = 0.0;
     increments = Increments{};
     rampRemaining_ = 0;
     current = PoleZero{kStartZero1, 0, 0, 0, 0, 0, 0, 0, kStartGain};
@@ -208,7 +208,6 @@ void Filter::computeDestinationCoefficients() {
             break;  // unknown type: stays a wire
         }
     }
-    dA0 = a0;
     dA1 = a1;
     dA2 = a2;
     dB0 = b0;
@@ -291,7 +290,6 @@ void Filter::processFrame(double* buffer, int count) {
     if (buffer == nullptr || count <= 0) return;
 
     double xm1 = x1, xm2 = x2, ym1 = y1, ym2 = y2;
-    double xin = x0;
     int i = 0;
 
     if (rampRemaining_ > 0) {
@@ -319,7 +317,7 @@ void Filter::processFrame(double* buffer, int count) {
             a1 = -(pz.pr1 + pz.pr2);
             a2 = pz.pr1 * pz.pr2 - pz.pi1 * pz.pi2;
 
-            xin = buffer[i];
+            const double xin = buffer[i];
             double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
@@ -338,7 +336,6 @@ void Filter::processFrame(double* buffer, int count) {
     }
 
     if (i < count) {
-        cA0 = dA0;
         cA1 = dA1;
         cA2 = dA2;
         cB0 = dB0;
@@ -346,7 +343,7 @@ void Filter::processFrame(double* buffer, int count) {
         cB2 = dB2;
         const double b0 = dB0, b1 = dB1, b2 = dB2, a1 = dA1, a2 = dA2;
         for (; i < count; ++i) {
-            xin = buffer[i];
+            const double xin = buffer[i];
             double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
@@ -357,8 +354,6 @@ void Filter::processFrame(double* buffer, int count) {
         }
     }
 
-    x0 = xin;
-    y0 = ym1;
     // A NaN or infinity that got into the history would recirculate for ever;
     // start the next block clean instead. Finite history is left untouched.
     if (std::isfinite(xm1) && std::isfinite(xm2) && std::isfinite(ym1) &&

@@ -104,13 +104,13 @@ private:
     double gain;
     int status = 0;
 
-    // Destination coefficients, b and a already divided by dA0.
-    double dA0 = 1.0, dA1 = 0.0, dA2 = 0.0, dB0 = 1.0, dB1 = 0.0, dB2 = 0.0;
-    // Active coefficients (cA0 is kept for symmetry, never used).
-    double cA0 = 1.0, cA1 = 0.0, cA2 = 0.0, cB0 = 1.0, cB1 = 0.0, cB2 = 0.0;
+    // Destination coefficients, b and a already divided by a0.
+    double dA1 = 0.0, dA2 = 0.0, dB0 = 1.0, dB1 = 0.0, dB2 = 0.0;
+    // Active coefficients.
+    double cA1 = 0.0, cA2 = 0.0, cB0 = 1.0, cB1 = 0.0, cB2 = 0.0;
 
-    double x0 = 0.0, x1 = 0.0, x2 = 0.0;
-    double y0 = 0.0, y1 = 0.0, y2 = 0.0;
+    double x1 = 0.0, x2 = 0.0;
+    double y1 = 0.0, y2 = 0.0;
 
     PoleZero current;
     PoleZero destination;

@@ -351,8 +351,6 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         for (int c = 0; c < 2; ++c) {
             Filter* f = s.f[c];
             auto pick = [c](__m128d v) { return c == 0 ? lo(v) : hi(v); };
-            f->x0 = pick(s.x1);
-            f->y0 = pick(s.y1);
             if (finite & (1 << c)) {
                 f->x1 = pick(s.x1);
                 f->x2 = pick(s.x2);
@@ -363,7 +361,6 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
             }
             if (!s.glided) {
                 // Steady all block: the destination was in use throughout.
-                f->cA0 = f->dA0;
                 f->cA1 = f->dA1;
                 f->cA2 = f->dA2;
                 f->cB0 = f->dB0;
@@ -383,7 +380,6 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
             cur.pi2 = pick(s.pi2);
             cur.gain = pick(s.g);
             if (s.glide < n) {
-                f->cA0 = f->dA0;
                 f->cA1 = f->dA1;
                 f->cA2 = f->dA2;
                 f->cB0 = f->dB0;
