@@ -23,19 +23,22 @@ struct EqChannel {
     {
     }
 
-    // The equaliser's order: the LMF companion comes last.
+    // The equaliser's order: the LMF companion comes last. Tables of
+    // members, so no array of pointers is built on every call.
     Filter* chain(int i)
     {
-        Filter* const order[kChainLength] = {&lfMain,  &lfComp, &lmfMain, &hmfMain,
-                                             &hmfComp, &hfMain, &hfComp,  &lmfComp};
-        return order[i];
+        static constexpr Filter EqChannel::*order[kChainLength] = {
+            &EqChannel::lfMain,  &EqChannel::lfComp, &EqChannel::lmfMain, &EqChannel::hmfMain,
+            &EqChannel::hmfComp, &EqChannel::hfMain, &EqChannel::hfComp,  &EqChannel::lmfComp};
+        return &(this->*order[i]);
     }
 
     Filter* all(int i)
     {
-        Filter* const every[kFilterCount] = {&lowCut,  &lfMain,  &lfComp, &lmfMain, &lmfComp,
-                                             &hmfMain, &hmfComp, &hfMain, &hfComp};
-        return every[i];
+        static constexpr Filter EqChannel::*every[kFilterCount] = {
+            &EqChannel::lowCut,  &EqChannel::lfMain,  &EqChannel::lfComp, &EqChannel::lmfMain, &EqChannel::lmfComp,
+            &EqChannel::hmfMain, &EqChannel::hmfComp, &EqChannel::hfMain, &EqChannel::hfComp};
+        return &(this->*every[i]);
     }
 
     // Runs the eight band filters over n samples, each filter over the
