@@ -331,5 +331,8 @@ void Filter::processFrame(double* buffer, int count) {
         }
     }
 
-    endBlock(count, {xm1, xm2, ym1, ym2}, pz);
+    if (glide > 0)
+        endBlock(count, {xm1, xm2, ym1, ym2}, pz);
+    else
+        endBlock(count, {xm1, xm2, ym1, ym2});
 }
