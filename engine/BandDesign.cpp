@@ -9,11 +9,6 @@ namespace {
 
 constexpr auto rel = std::memory_order_relaxed;
 
-constexpr int kPeak = 4;
-constexpr int kHighPass = 1;
-constexpr int kLowShelfType = 3;
-constexpr int kHighShelfType = 7;
-
 // Y of the bell-width law: the gain at which the widths reach their base.
 const double kY = std::pow(2.0, 2.5);
 
@@ -64,7 +59,7 @@ void EqEngine::updateLowCut()
                            enable * params.processRight.load(rel) * eqAll};
     for (int c = 0; c < 2; ++c) {
         Filter::Settings s;
-        s.type = kHighPass;
+        s.type = Filter::kHighPass;
         s.q = hpf < 10.0 ? 0.5 : hpf < 40.0 ? 0.6 : 0.705;
         s.freq = eqAll ? 0.71 * hpf : 2.13;
         s.status = status[c];
@@ -84,8 +79,8 @@ void EqEngine::updateShelfBand(int band, int shelfType, double cutFreqFactor)
         Filter* f[2] = {&main, &comp};
         rateFilters(f, 2);
         Filter::Settings m, c;
-        m.type = kPeak;
-        c.type = kPeak;
+        m.type = Filter::kPeaking;
+        c.type = Filter::kPeaking;
         if (b.on == 0) {
             m.status = 0;
             c.status = 0;
@@ -120,12 +115,12 @@ void EqEngine::updateShelfBand(int band, int shelfType, double cutFreqFactor)
 
 void EqEngine::updateLowShelf()
 {
-    updateShelfBand(kBandLf, kLowShelfType, 2.0);
+    updateShelfBand(kBandLf, Filter::kLowShelf, 2.0);
 }
 
 void EqEngine::updateHighShelf()
 {
-    updateShelfBand(kBandHf, kHighShelfType, 0.5);
+    updateShelfBand(kBandHf, Filter::kHighShelf, 0.5);
 }
 
 // LMF and HMF: bells whose widths follow the gain; cuts deepen the main bell
@@ -148,7 +143,7 @@ void EqEngine::updateBellBand(int band, const BellLaw& boost, const BellLaw& cut
         m.gain = mainGain;
         main.apply(m);
         if (lmf)
-            c.type = kPeak;
+            c.type = Filter::kPeaking;
         c.status = b.on;
         c.freq = b.freq;
         c.q = std::pow(b.k, 0.25) * main.getQ() * law.companionWidth;

@@ -11,31 +11,34 @@ struct EqChannel {
     // Construction types are those the band updates expect to find before
     // they first set a filter.
     EqChannel()
-        : lowCut(88200.0, 1, 1000.0, 1.0, 0.0),
-          lfMain(88200.0, 3, 1000.0, 1.0, 0.0),
-          lfComp(88200.0, 1, 1000.0, 1.0, 0.0),
-          lmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
-          lmfComp(88200.0, 8, 1000.0, 1.0, 0.0),
-          hmfMain(88200.0, 4, 1000.0, 1.0, 0.0),
-          hmfComp(88200.0, 4, 1000.0, 1.0, 0.0),
-          hfMain(88200.0, 7, 1000.0, 1.0, 0.0),
-          hfComp(88200.0, 8, 1000.0, 1.0, 0.0)
+        : lowCut(88200.0, Filter::kHighPass, 1000.0, 1.0, 0.0),
+          lfMain(88200.0, Filter::kLowShelf, 1000.0, 1.0, 0.0),
+          lfComp(88200.0, Filter::kHighPass, 1000.0, 1.0, 0.0),
+          lmfMain(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          lmfComp(88200.0, Filter::kWire, 1000.0, 1.0, 0.0),
+          hmfMain(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          hmfComp(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0),
+          hfMain(88200.0, Filter::kHighShelf, 1000.0, 1.0, 0.0),
+          hfComp(88200.0, Filter::kWire, 1000.0, 1.0, 0.0)
     {
     }
 
-    // The equaliser's order: the LMF companion comes last.
+    // The equaliser's order: the LMF companion comes last. Tables of
+    // members, so no array of pointers is built on every call.
     Filter* chain(int i)
     {
-        Filter* const order[kChainLength] = {&lfMain,  &lfComp, &lmfMain, &hmfMain,
-                                             &hmfComp, &hfMain, &hfComp,  &lmfComp};
-        return order[i];
+        static constexpr Filter EqChannel::*order[kChainLength] = {
+            &EqChannel::lfMain,  &EqChannel::lfComp, &EqChannel::lmfMain, &EqChannel::hmfMain,
+            &EqChannel::hmfComp, &EqChannel::hfMain, &EqChannel::hfComp,  &EqChannel::lmfComp};
+        return &(this->*order[i]);
     }
 
     Filter* all(int i)
     {
-        Filter* const every[kFilterCount] = {&lowCut,  &lfMain,  &lfComp, &lmfMain, &lmfComp,
-                                             &hmfMain, &hmfComp, &hfMain, &hfComp};
-        return every[i];
+        static constexpr Filter EqChannel::*every[kFilterCount] = {
+            &EqChannel::lowCut,  &EqChannel::lfMain,  &EqChannel::lfComp, &EqChannel::lmfMain, &EqChannel::lmfComp,
+            &EqChannel::hmfMain, &EqChannel::hmfComp, &EqChannel::hfMain, &EqChannel::hfComp};
+        return &(this->*every[i]);
     }
 
     // Runs the eight band filters over n samples, each filter over the

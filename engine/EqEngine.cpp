@@ -78,7 +78,7 @@ void EqEngine::forEachFilter(void (*fn)(Filter&, bool), bool arg)
 void EqEngine::suspend()
 {
     // Jump mode: changes while suspended take effect at once.
-    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, true);
+    forEachFilter([](Filter& f, bool jump) { f.finishGlide(jump); }, true);
     forEachFilter([](Filter& f, bool) { f.reset(); }, false);
     outputGainCurrent = params.outputGainTarget.load(rel);
     outputPeak.store(0.0, rel);
@@ -96,7 +96,7 @@ void EqEngine::resume(double hostRate)
     // First with jump mode on, so every filter takes its rate and response at
     // once; then again gliding, which leaves the same settings in glide mode.
     runAllUpdates();
-    forEachFilter([](Filter& f, bool jump) { f.suspend(jump); }, false);
+    forEachFilter([](Filter& f, bool jump) { f.finishGlide(jump); }, false);
     runAllUpdates();
 
     sat.configure(rate);

@@ -5,12 +5,12 @@
 #include <cmath>
 
 #include "engine/EqEngine.h"
+#include "engine/Flush.h"
 #include "engine/StereoChain.h"
 
 namespace {
 
 constexpr auto rel = std::memory_order_relaxed;
-constexpr double kFlush = 1e-30;
 constexpr double kGainSmoothing = 0.002;
 constexpr double kPeakLimit = 4.0;
 
@@ -104,7 +104,7 @@ void EqEngine::processSubBlock(int m)
     const double target = params.outputGainTarget.load(rel);
     for (int i = 0; i < m; ++i) {
         double next = outputGainCurrent + (target - outputGainCurrent) * kGainSmoothing;
-        next = next + kFlush - kFlush;
+        next = flushDenormal(next);
         if (next == outputGainCurrent)
             break;
         outputGainCurrent = next;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/Flush.h"
+
 // Results must match the plain formulas bit for bit, so a * b + c must never
 // be fused into one rounding, even when the target has FMA instructions.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -11,9 +13,6 @@
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-// Adding and removing this flushes values too small to matter to zero
-// without relying on processor denormal modes.
-constexpr double kFlush = 1e-30;
 
 constexpr double kMinFreq = 0.001;
 constexpr double kMaxFreqRatio = 0.499;
@@ -30,30 +29,39 @@ constexpr double kLowShelfExp = 3.5;
 constexpr double kPeakingExp = 2.8;
 constexpr double kHighShelfExp = 4.0;
 
-inline double flush(double v) { return v + kFlush - kFlush; }
-
 // Glide length, trunc(rate * 50 ms). Rates only the constructor can pass
 // (negative, NaN, absurdly large) map to values that are safe to convert.
-std::uint64_t glideSamples(double rate) {
+std::uint64_t glideLength(double rate) {
     const double samples = rate * 50 / 1000;
     if (!(samples >= 0.0)) return 0;
     if (samples >= 9.2e18) return std::uint64_t{1} << 63;
     return static_cast<std::uint64_t>(samples);
 }
 
+// One glide step: zeros, poles and gain move by their increments.
+inline void advance(Filter::PoleZero& p, const Filter::PoleZero& step) {
+    p.zr1 += step.zr1;
+    p.zr2 += step.zr2;
+    p.zi1 += step.zi1;
+    p.zi2 += step.zi2;
+    p.pr1 += step.pr1;
+    p.pr2 += step.pr2;
+    p.pi1 += step.pi1;
+    p.pi2 += step.pi2;
+    p.gain += step.gain;
+}
+
 // Initial pole-zero state (construction and reset): zero 1 at 1.0, gain
 // 1.0, every other part 0.
-constexpr double kStartZero1 = 1.0;
-constexpr double kStartGain = 1.0;
+constexpr Filter::PoleZero kStartPosition{1.0, 0, 0, 0, 0, 0, 0, 0, 1.0};
 
 }  // namespace
 
 Filter::Filter(double sampleRate, int type, double freq, double q, double gain)
     : sampleRate(sampleRate), type(type), freq(freq), q(q), gain(gain),
-      current{kStartZero1, 0, 0, 0, 0, 0, 0, 0, kStartGain},
-      destination(current),
-      increments{},
-      rampLength_(glideSamples(sampleRate)) {}
+      state_{History{}, kStartPosition, PoleZero{}, 0},
+      destinationPoleZero(kStartPosition),
+      rampLength_(glideLength(sampleRate)) {}
 
 void Filter::setType(int value) {
     Settings s;
@@ -83,7 +91,7 @@ void Filter::setSampleRate(double hz) {
     if (std::isnan(hz)) return;
     if (hz < kMinRate || hz > kMaxRate) hz = kFallbackRate;
     sampleRate = hz;
-    rampLength_ = glideSamples(hz);
+    rampLength_ = glideLength(hz);
     recompute();
 }
 
@@ -128,20 +136,16 @@ void Filter::apply(const Settings& s) {
         recompute();
 }
 
-void Filter::suspend(bool jump) {
-    jumpMode = jump;
-    current = destination;
-    increments = Increments{};
-    rampRemaining_ = 0;
+void Filter::finishGlide(bool jumpMode) {
+    this->jumpMode = jumpMode;
+    state_.position = destinationPoleZero;
+    state_.step = PoleZero{};
+    state_.glideRemaining = 0;
 }
 
 void Filter::reset() {
-    x0 = x1 = x2 = 0.0;
-    y0 = y1 = y2 = 0.0;
-    increments = Increments{};
-    rampRemaining_ = 0;
-    current = PoleZero{kStartZero1, 0, 0, 0, 0, 0, 0, 0, kStartGain};
-    destination = current;
+    state_ = State{History{}, kStartPosition, PoleZero{}, 0};
+    destinationPoleZero = kStartPosition;
 }
 
 void Filter::recompute() {
@@ -211,18 +215,15 @@ void Filter::computeDestinationCoefficients() {
             break;  // unknown type: stays a wire
         }
     }
-    dA0 = a0;
-    dA1 = a1;
-    dA2 = a2;
-    dB0 = b0;
-    dB1 = b1;
-    dB2 = b2;
+    destination = {a1, a2, b0, b1, b2};
 }
 
 // Roots of b0 z^2 + b1 z + b2 (zeros) and z^2 + a1 z + a2 (poles), and the
 // gain b0: the representation the glide interpolates.
 void Filter::computeDestinationPoleZero() {
-    PoleZero& d = destination;
+    PoleZero& d = destinationPoleZero;
+    const double dA1 = destination.a1, dA2 = destination.a2;
+    const double dB0 = destination.b0, dB1 = destination.b1, dB2 = destination.b2;
 
     const double dz = dB1 * dB1 - 4 * dB0 * dB2;
     if (dz >= 0) {
@@ -261,25 +262,25 @@ void Filter::computeDestinationPoleZero() {
 // its increments would be infinite.
 void Filter::startGlide() {
     if (jumpMode || rampLength_ == 0) {
-        current = destination;
-        increments = Increments{};
-        rampRemaining_ = 0;
+        state_.position = destinationPoleZero;
+        state_.step = PoleZero{};
+        state_.glideRemaining = 0;
         return;
     }
     const double len = static_cast<double>(rampLength_);
-    const PoleZero& d = destination;
-    const PoleZero& c = current;
-    Increments& inc = increments;
-    inc.zr1 = flush((d.zr1 - c.zr1) / len);
-    inc.zr2 = flush((d.zr2 - c.zr2) / len);
-    inc.zi1 = flush((d.zi1 - c.zi1) / len);
-    inc.zi2 = flush((d.zi2 - c.zi2) / len);
-    inc.pr1 = flush((d.pr1 - c.pr1) / len);
-    inc.pr2 = flush((d.pr2 - c.pr2) / len);
-    inc.pi1 = flush((d.pi1 - c.pi1) / len);
-    inc.pi2 = flush((d.pi2 - c.pi2) / len);
-    inc.gain = flush((d.gain - c.gain) / len);
-    rampRemaining_ = rampLength_;
+    const PoleZero& d = destinationPoleZero;
+    const PoleZero& c = state_.position;
+    PoleZero& inc = state_.step;
+    inc.zr1 = flushDenormal((d.zr1 - c.zr1) / len);
+    inc.zr2 = flushDenormal((d.zr2 - c.zr2) / len);
+    inc.zi1 = flushDenormal((d.zi1 - c.zi1) / len);
+    inc.zi2 = flushDenormal((d.zi2 - c.zi2) / len);
+    inc.pr1 = flushDenormal((d.pr1 - c.pr1) / len);
+    inc.pr2 = flushDenormal((d.pr2 - c.pr2) / len);
+    inc.pi1 = flushDenormal((d.pi1 - c.pi1) / len);
+    inc.pi2 = flushDenormal((d.pi2 - c.pi2) / len);
+    inc.gain = flushDenormal((d.gain - c.gain) / len);
+    state_.glideRemaining = rampLength_;
 }
 
 // Hot path. The block splits into a gliding part, where the coefficients are
@@ -287,90 +288,51 @@ void Filter::startGlide() {
 // part on the destination coefficients. State lives in locals for the loops;
 // every sample is computed with exactly the plain formula's operations.
 void Filter::processFrame(double* buffer, int count) {
-    if (status == 0 && rampRemaining_ == 0) {
-        x1 = x2 = y1 = y2 = 0.0;
+    if (isBypassed()) {
+        clearHistory();
         return;
     }
     if (buffer == nullptr || count <= 0) return;
 
-    double xm1 = x1, xm2 = x2, ym1 = y1, ym2 = y2;
-    double xin = x0;
+    const State& start = state_;
+    double xm1 = start.history.x1, xm2 = start.history.x2;
+    double ym1 = start.history.y1, ym2 = start.history.y2;
+    PoleZero pz = start.position;
+    const int glide = glideSamples(count);
     int i = 0;
 
-    if (rampRemaining_ > 0) {
-        const int glide = rampRemaining_ < static_cast<std::uint64_t>(count)
-                              ? static_cast<int>(rampRemaining_)
-                              : count;
-        const Increments inc = increments;
-        PoleZero pz = current;
-        double b0 = cB0, b1 = cB1, b2 = cB2, a1 = cA1, a2 = cA2;
+    if (glide > 0) {
+        const PoleZero inc = start.step;
         for (; i < glide; ++i) {
-            pz.zr1 += inc.zr1;
-            pz.zr2 += inc.zr2;
-            pz.zi1 += inc.zi1;
-            pz.zi2 += inc.zi2;
-            pz.pr1 += inc.pr1;
-            pz.pr2 += inc.pr2;
-            pz.pi1 += inc.pi1;
-            pz.pi2 += inc.pi2;
-            pz.gain += inc.gain;
-
-            const double g = pz.gain;
-            b0 = g;
-            b1 = -g * (pz.zr1 + pz.zr2);
-            b2 = g * (pz.zr1 * pz.zr2 - pz.zi1 * pz.zi2);
-            a1 = -(pz.pr1 + pz.pr2);
-            a2 = pz.pr1 * pz.pr2 - pz.pi1 * pz.pi2;
-
-            xin = buffer[i];
-            double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
+            advance(pz, inc);
+            const Coefficients c = coefficientsAt(pz);
+            const double xin = buffer[i];
+            double y = c.b0 * xin + c.b1 * xm1 + c.b2 * xm2 - c.a1 * ym1 - c.a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
-            y = y + kFlush - kFlush;
+            y = flushDenormal(y);
             ym2 = ym1;
             ym1 = y;
             buffer[i] = y;
         }
-        rampRemaining_ -= static_cast<std::uint64_t>(glide);
-        current = pz;
-        cB0 = b0;
-        cB1 = b1;
-        cB2 = b2;
-        cA1 = a1;
-        cA2 = a2;
     }
 
     if (i < count) {
-        cA0 = dA0;
-        cA1 = dA1;
-        cA2 = dA2;
-        cB0 = dB0;
-        cB1 = dB1;
-        cB2 = dB2;
-        const double b0 = dB0, b1 = dB1, b2 = dB2, a1 = dA1, a2 = dA2;
+        const Coefficients c = destination;
         for (; i < count; ++i) {
-            xin = buffer[i];
-            double y = b0 * xin + b1 * xm1 + b2 * xm2 - a1 * ym1 - a2 * ym2;
+            const double xin = buffer[i];
+            double y = c.b0 * xin + c.b1 * xm1 + c.b2 * xm2 - c.a1 * ym1 - c.a2 * ym2;
             xm2 = xm1;
             xm1 = xin;
-            y = y + kFlush - kFlush;
+            y = flushDenormal(y);
             ym2 = ym1;
             ym1 = y;
             buffer[i] = y;
         }
     }
 
-    x0 = xin;
-    y0 = ym1;
-    // A NaN or infinity that got into the history would recirculate for ever;
-    // start the next block clean instead. Finite history is left untouched.
-    if (std::isfinite(xm1) && std::isfinite(xm2) && std::isfinite(ym1) &&
-        std::isfinite(ym2)) {
-        x1 = xm1;
-        x2 = xm2;
-        y1 = ym1;
-        y2 = ym2;
-    } else {
-        x1 = x2 = y1 = y2 = 0.0;
-    }
+    if (glide > 0)
+        endBlock(count, {xm1, xm2, ym1, ym2}, pz);
+    else
+        endBlock(count, {xm1, xm2, ym1, ym2});
 }

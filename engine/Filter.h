@@ -1,6 +1,7 @@
 #ifndef SYLVATONE_ENGINE_FILTER_H
 #define SYLVATONE_ENGINE_FILTER_H
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -21,6 +22,9 @@ public:
     static constexpr int kLowShelf = 3;
     static constexpr int kPeaking = 4;
     static constexpr int kHighShelf = 7;
+    // A type the filter does not know, so a wire (flat response): what two
+    // companion filters start as, before the band design first types them.
+    static constexpr int kWire = 8;
 
     // Normalised coefficients of y = b0 x0 + b1 x1 + b2 x2 - a1 y1 - a2 y2.
     struct Coefficients {
@@ -54,13 +58,53 @@ public:
     };
     void apply(const Settings& s);
 
-    // Sets jump mode and ends any glide at its destination.
-    void suspend(bool jump);
+    // Ends any glide at its destination and sets jump mode.
+    void finishGlide(bool jumpMode);
     // Clears history and glide and puts the pole-zero state back to its
     // initial value; the destination coefficients stay.
     void reset();
     // Filters count samples in place.
     void processFrame(double* buffer, int count);
+
+    // Zeros, poles and gain: where a glide stands, or its step per sample.
+    struct PoleZero {
+        double zr1, zr2, zi1, zi2;  // zeros
+        double pr1, pr2, pi1, pi2;  // poles
+        double gain;
+    };
+    // The last two inputs and outputs of the difference equation.
+    struct History {
+        double x1, x2, y1, y2;
+    };
+
+    // What a block of samples starts from and leaves behind, for kernels
+    // that run blocks outside the filter (the stereo chain runs two filters
+    // in one vector register). Such a kernel reads state(), computes what
+    // processFrame would, and hands back what it reached through endBlock,
+    // which keeps the filter's books. Sample by sample: during the block's
+    // first glideSamples(count) the position moves by the step and the
+    // coefficients are rebuilt from it (b0 = g, b1 = -g (zr1 + zr2),
+    // b2 = g (zr1 zr2 - zi1 zi2), a1 = -(pr1 + pr2), a2 = pr1 pr2 - pi1 pi2),
+    // after them they are getDestination(); then y = b0 x + b1 x1 + b2 x2 -
+    // a1 y1 - a2 y2 in that order, flushed (Flush.h). A bypassed filter runs
+    // no block: its buffer passes and its history is cleared.
+    struct State {
+        History history;
+        PoleZero position;  // where the glide stands
+        PoleZero step;      // the glide's step per sample
+        std::uint64_t glideRemaining;
+    };
+    const State& state() const { return state_; }
+    // Off, with no glide left.
+    bool isBypassed() const { return status == 0 && state_.glideRemaining == 0; }
+    void clearHistory() { state_.history = History{}; }
+    // How many of the next count samples glide; the rest are steady.
+    int glideSamples(int count) const;
+    // Leaves the filter as processFrame leaves it after a block of count
+    // samples (at least one) that ended on `reached`: the first for a block
+    // that did not glide, the second with where the glide got to.
+    void endBlock(int count, const History& reached);
+    void endBlock(int count, const History& reached, const PoleZero& position);
 
     double getSampleRate() const { return sampleRate; }
     int getType() const { return type; }
@@ -69,30 +113,19 @@ public:
     double getGain() const { return gain; }
     int getStatus() const { return status; }
     bool isJumpMode() const { return jumpMode; }
-    std::uint64_t rampRemaining() const { return rampRemaining_; }
+    std::uint64_t rampRemaining() const { return state_.glideRemaining; }
     std::uint64_t rampLength() const { return rampLength_; }
-    Coefficients getDestination() const { return {dA1, dA2, dB0, dB1, dB2}; }
+    Coefficients getDestination() const { return destination; }
     // Coefficients the last processed sample used.
-    Coefficients getActive() const { return {cA1, cA2, cB0, cB1, cB2}; }
+    Coefficients getActive() const { return active; }
 
 private:
-    // The stereo chain kernel runs the same arithmetic on two filters at once.
-    friend class StereoChain;
-
-    struct PoleZero {
-        double zr1, zi1, zr2, zi2;  // zeros
-        double pr1, pi1, pr2, pi2;  // poles
-        double gain;
-    };
-    // Per-sample steps of a glide.
-    struct Increments {
-        double zr1, zr2, zi1, zi2, pr1, pr2, pi1, pi2, gain;
-    };
-
     void recompute();
     void computeDestinationCoefficients();
     void computeDestinationPoleZero();
     void startGlide();
+    static Coefficients coefficientsAt(const PoleZero& p);
+    void endSamples(int count, int glided, const History& reached);
 
     double sampleRate;
     int type;
@@ -101,22 +134,56 @@ private:
     double gain;
     int status = 0;
 
-    // Destination coefficients, b and a already divided by dA0.
-    double dA0 = 1.0, dA1 = 0.0, dA2 = 0.0, dB0 = 1.0, dB1 = 0.0, dB2 = 0.0;
-    // Active coefficients (cA0 is kept for symmetry, never used).
-    double cA0 = 1.0, cA1 = 0.0, cA2 = 0.0, cB0 = 1.0, cB1 = 0.0, cB2 = 0.0;
+    // b and a already divided by a0.
+    Coefficients destination{0.0, 0.0, 1.0, 0.0, 0.0};
+    Coefficients active{0.0, 0.0, 1.0, 0.0, 0.0};
 
-    double x0 = 0.0, x1 = 0.0, x2 = 0.0;
-    double y0 = 0.0, y1 = 0.0, y2 = 0.0;
-
-    PoleZero current;
-    PoleZero destination;
-    Increments increments;
-
-    // Trailing underscore: the plain names are the read-out functions.
-    std::uint64_t rampRemaining_ = 0;
+    State state_;
+    PoleZero destinationPoleZero;
+    // Trailing underscore: rampLength() reads it out.
     std::uint64_t rampLength_;
     bool jumpMode = true;
 };
+
+// Inline: the stereo chain calls these for every filter and block.
+
+inline int Filter::glideSamples(int count) const {
+    const std::uint64_t left = state_.glideRemaining;
+    return left < static_cast<std::uint64_t>(count) ? static_cast<int>(left) : count;
+}
+
+inline void Filter::endBlock(int count, const History& reached) {
+    endSamples(count, 0, reached);
+}
+
+inline void Filter::endBlock(int count, const History& reached, const PoleZero& position) {
+    const int glided = glideSamples(count);
+    state_.glideRemaining -= static_cast<std::uint64_t>(glided);
+    state_.position = position;
+    endSamples(count, glided, reached);
+}
+
+// The coefficients of a glide's position.
+inline Filter::Coefficients Filter::coefficientsAt(const PoleZero& p) {
+    const double g = p.gain;
+    Coefficients c;
+    c.b0 = g;
+    c.b1 = -g * (p.zr1 + p.zr2);
+    c.b2 = g * (p.zr1 * p.zr2 - p.zi1 * p.zi2);
+    c.a1 = -(p.pr1 + p.pr2);
+    c.a2 = p.pr1 * p.pr2 - p.pi1 * p.pi2;
+    return c;
+}
+
+// The last sample used the destination unless the whole block glided. A NaN
+// or infinity that got into the history would recirculate for ever; the
+// next block starts clean instead. Finite history is kept as it is.
+inline void Filter::endSamples(int count, int glided, const History& h) {
+    active = glided < count ? destination : coefficientsAt(state_.position);
+    if (std::isfinite(h.x1) && std::isfinite(h.x2) && std::isfinite(h.y1) && std::isfinite(h.y2))
+        state_.history = h;
+    else
+        state_.history = History{};
+}
 
 #endif  // SYLVATONE_ENGINE_FILTER_H

@@ -2,8 +2,7 @@
 
 #include <emmintrin.h>
 
-#include <cmath>
-#include <initializer_list>
+#include "engine/Flush.h"
 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("fp-contract=off")
@@ -11,19 +10,28 @@
 
 namespace {
 
-constexpr double kFlush = 1e-30;
+constexpr int kMaxStages = EqChannel::kChainLength + 1;
+
+// A filter's fields for both channels, the left in the low half.
+struct CoefficientPair {
+    __m128d b0, b1, b2, a1, a2;
+};
+struct HistoryPair {
+    __m128d x1, x2, y1, y2;
+};
+struct PoleZeroPair {
+    __m128d zr1, zr2, zi1, zi2, pr1, pr2, pi1, pi2, g;
+};
 
 // One position of the chain, both channels, in registers-to-be.
 struct Stage {
     Filter* f[2];
-    __m128d b0, b1, b2, a1, a2;      // coefficients in use
-    __m128d db0, db1, db2, da1, da2; // destination coefficients
-    __m128d x1, x2, y1, y2;          // history
-    __m128d zr1, zr2, zi1, zi2, pr1, pr2, pi1, pi2, g;   // gliding pole-zero state
-    __m128d izr1, izr2, izi1, izi2, ipr1, ipr2, ipi1, ipi2, ig;
-    int glide;                       // samples of glide left
-    bool scaled;                     // input multiplied by the output gain first
-    bool glided;                     // a gliding sample ran in this block
+    CoefficientPair c;        // in use (set by the kernel that needs them)
+    CoefficientPair d;        // destination
+    HistoryPair h;
+    PoleZeroPair pz, step;    // the glide, when glide > 0
+    int glide;                // samples of the block that glide
+    bool scaled;              // input multiplied by the output gain first
 };
 
 inline __m128d pair(double l, double r)
@@ -41,40 +49,74 @@ inline double hi(__m128d v)
     return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v));
 }
 
+inline double lane(__m128d v, int side)
+{
+    return side == 0 ? lo(v) : hi(v);
+}
+
 inline __m128d negate(__m128d v)
 {
     return _mm_xor_pd(v, _mm_set1_pd(-0.0));
 }
 
+CoefficientPair pack(const Filter::Coefficients& l, const Filter::Coefficients& r)
+{
+    return {pair(l.b0, r.b0), pair(l.b1, r.b1), pair(l.b2, r.b2), pair(l.a1, r.a1), pair(l.a2, r.a2)};
+}
+
+HistoryPair pack(const Filter::History& l, const Filter::History& r)
+{
+    return {pair(l.x1, r.x1), pair(l.x2, r.x2), pair(l.y1, r.y1), pair(l.y2, r.y2)};
+}
+
+PoleZeroPair pack(const Filter::PoleZero& l, const Filter::PoleZero& r)
+{
+    return {pair(l.zr1, r.zr1), pair(l.zr2, r.zr2), pair(l.zi1, r.zi1), pair(l.zi2, r.zi2),
+            pair(l.pr1, r.pr1), pair(l.pr2, r.pr2), pair(l.pi1, r.pi1), pair(l.pi2, r.pi2),
+            pair(l.gain, r.gain)};
+}
+
+Filter::History unpack(const HistoryPair& h, int side)
+{
+    return {lane(h.x1, side), lane(h.x2, side), lane(h.y1, side), lane(h.y2, side)};
+}
+
+Filter::PoleZero unpack(const PoleZeroPair& p, int side)
+{
+    return {lane(p.zr1, side), lane(p.zr2, side), lane(p.zi1, side), lane(p.zi2, side), lane(p.pr1, side),
+            lane(p.pr2, side), lane(p.pi1, side), lane(p.pi2, side), lane(p.g, side)};
+}
+
 #define SYLVATONE_ALWAYS_INLINE inline __attribute__((always_inline))
 
 // One glide step: poles, zeros and gain move by their increments.
-SYLVATONE_ALWAYS_INLINE void advanceGlide(Stage& s)
+SYLVATONE_ALWAYS_INLINE void advance(PoleZeroPair& p, const PoleZeroPair& step)
 {
-    s.zr1 = _mm_add_pd(s.zr1, s.izr1);
-    s.zr2 = _mm_add_pd(s.zr2, s.izr2);
-    s.zi1 = _mm_add_pd(s.zi1, s.izi1);
-    s.zi2 = _mm_add_pd(s.zi2, s.izi2);
-    s.pr1 = _mm_add_pd(s.pr1, s.ipr1);
-    s.pr2 = _mm_add_pd(s.pr2, s.ipr2);
-    s.pi1 = _mm_add_pd(s.pi1, s.ipi1);
-    s.pi2 = _mm_add_pd(s.pi2, s.ipi2);
-    s.g = _mm_add_pd(s.g, s.ig);
+    p.zr1 = _mm_add_pd(p.zr1, step.zr1);
+    p.zr2 = _mm_add_pd(p.zr2, step.zr2);
+    p.zi1 = _mm_add_pd(p.zi1, step.zi1);
+    p.zi2 = _mm_add_pd(p.zi2, step.zi2);
+    p.pr1 = _mm_add_pd(p.pr1, step.pr1);
+    p.pr2 = _mm_add_pd(p.pr2, step.pr2);
+    p.pi1 = _mm_add_pd(p.pi1, step.pi1);
+    p.pi2 = _mm_add_pd(p.pi2, step.pi2);
+    p.g = _mm_add_pd(p.g, step.g);
 }
 
 // The coefficients of the present poles, zeros and gain.
-SYLVATONE_ALWAYS_INLINE void rebuildCoefficients(Stage& s)
+SYLVATONE_ALWAYS_INLINE CoefficientPair coefficientsAt(const PoleZeroPair& p)
 {
-    s.b0 = s.g;
-    s.b1 = _mm_mul_pd(negate(s.g), _mm_add_pd(s.zr1, s.zr2));
-    s.b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
-    s.a1 = negate(_mm_add_pd(s.pr1, s.pr2));
-    s.a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
+    CoefficientPair c;
+    c.b0 = p.g;
+    c.b1 = _mm_mul_pd(negate(p.g), _mm_add_pd(p.zr1, p.zr2));
+    c.b2 = _mm_mul_pd(p.g, _mm_sub_pd(_mm_mul_pd(p.zr1, p.zr2), _mm_mul_pd(p.zi1, p.zi2)));
+    c.a1 = negate(_mm_add_pd(p.pr1, p.pr2));
+    c.a2 = _mm_sub_pd(_mm_mul_pd(p.pr1, p.pr2), _mm_mul_pd(p.pi1, p.pi2));
+    return c;
 }
 
 // The difference equation on one sample of both channels, with the flush.
-template <typename Coeffs, typename History>
-SYLVATONE_ALWAYS_INLINE __m128d biquad(const Coeffs& c, History& h, __m128d x)
+SYLVATONE_ALWAYS_INLINE __m128d biquad(const CoefficientPair& c, HistoryPair& h, __m128d x)
 {
     const __m128d flush = _mm_set1_pd(kFlush);
     __m128d y = _mm_mul_pd(c.b0, x);
@@ -117,17 +159,13 @@ void runGeneral(Stage* stages, int count, __m128d* buf, int n, __m128d gain)
             Stage& s = stages[k];
             const int i = t - k;
             if (i < s.glide) {
-                advanceGlide(s);
-                rebuildCoefficients(s);
-            } else if (i == s.glide && s.glided) {
-                // The glide is over: the destination takes over.
-                s.b0 = s.db0;
-                s.b1 = s.db1;
-                s.b2 = s.db2;
-                s.a1 = s.da1;
-                s.a2 = s.da2;
+                advance(s.pz, s.step);
+                s.c = coefficientsAt(s.pz);
+            } else if (i == s.glide) {
+                // The glide is over, or there was none: the destination.
+                s.c = s.d;
             }
-            buf[i] = biquad(s, s, s.scaled ? _mm_mul_pd(buf[i], gain) : buf[i]);
+            buf[i] = biquad(s.c, s.h, s.scaled ? _mm_mul_pd(buf[i], gain) : buf[i]);
         }
     }
 }
@@ -138,22 +176,18 @@ template <int K, bool LastScaled>
 SYLVATONE_ALWAYS_INLINE void runSteady(Stage* stages, __m128d* buf, int n, __m128d gain)
 {
     struct Lane {
-        __m128d b0, b1, b2, a1, a2, x1, x2, y1, y2;
+        CoefficientPair c;
+        HistoryPair h;
     };
     Lane lanes[K];
     for (int k = 0; k < K; ++k)
-        lanes[k] = {stages[k].b0, stages[k].b1, stages[k].b2, stages[k].a1, stages[k].a2,
-                    stages[k].x1, stages[k].x2, stages[k].y1, stages[k].y2};
+        lanes[k] = {stages[k].d, stages[k].h};
     wavefront<K>(n, [&](int k, int i) __attribute__((always_inline)) {
         const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
-        buf[i] = biquad(lanes[k], lanes[k], x);
+        buf[i] = biquad(lanes[k].c, lanes[k].h, x);
     });
-    for (int k = 0; k < K; ++k) {
-        stages[k].x1 = lanes[k].x1;
-        stages[k].x2 = lanes[k].x2;
-        stages[k].y1 = lanes[k].y1;
-        stages[k].y2 = lanes[k].y2;
-    }
+    for (int k = 0; k < K; ++k)
+        stages[k].h = lanes[k].h;
 }
 
 // Every stage gliding through the whole block: the per-sample rebuild of
@@ -164,32 +198,31 @@ SYLVATONE_ALWAYS_INLINE void runGliding(Stage* stages, __m128d* buf, int n, __m1
     const __m128d flush = _mm_set1_pd(kFlush);
     wavefront<K>(n, [&](int k, int i) __attribute__((always_inline)) {
         Stage& s = stages[k];
-        advanceGlide(s);
+        PoleZeroPair& p = s.pz;
+        HistoryPair& h = s.h;
+        advance(p, s.step);
         // b1 = -g (zr1 + zr2) and a1 = -(pr1 + pr2) are used through their
         // negations: adding b1 x1 equals subtracting g (zr1 + zr2) x1 exactly,
         // and subtracting a1 y1 equals adding (pr1 + pr2) y1, so the same
         // result takes two operations fewer.
-        const __m128d b0 = s.g;
-        const __m128d minusB1 = _mm_mul_pd(s.g, _mm_add_pd(s.zr1, s.zr2));
-        const __m128d b2 = _mm_mul_pd(s.g, _mm_sub_pd(_mm_mul_pd(s.zr1, s.zr2), _mm_mul_pd(s.zi1, s.zi2)));
-        const __m128d minusA1 = _mm_add_pd(s.pr1, s.pr2);
-        const __m128d a2 = _mm_sub_pd(_mm_mul_pd(s.pr1, s.pr2), _mm_mul_pd(s.pi1, s.pi2));
+        const __m128d b0 = p.g;
+        const __m128d minusB1 = _mm_mul_pd(p.g, _mm_add_pd(p.zr1, p.zr2));
+        const __m128d b2 = _mm_mul_pd(p.g, _mm_sub_pd(_mm_mul_pd(p.zr1, p.zr2), _mm_mul_pd(p.zi1, p.zi2)));
+        const __m128d minusA1 = _mm_add_pd(p.pr1, p.pr2);
+        const __m128d a2 = _mm_sub_pd(_mm_mul_pd(p.pr1, p.pr2), _mm_mul_pd(p.pi1, p.pi2));
         const __m128d x = LastScaled && k == K - 1 ? _mm_mul_pd(buf[i], gain) : buf[i];
         __m128d y = _mm_mul_pd(b0, x);
-        y = _mm_sub_pd(y, _mm_mul_pd(minusB1, s.x1));
-        y = _mm_add_pd(y, _mm_mul_pd(b2, s.x2));
-        y = _mm_add_pd(y, _mm_mul_pd(minusA1, s.y1));
-        y = _mm_sub_pd(y, _mm_mul_pd(a2, s.y2));
-        s.x2 = s.x1;
-        s.x1 = x;
+        y = _mm_sub_pd(y, _mm_mul_pd(minusB1, h.x1));
+        y = _mm_add_pd(y, _mm_mul_pd(b2, h.x2));
+        y = _mm_add_pd(y, _mm_mul_pd(minusA1, h.y1));
+        y = _mm_sub_pd(y, _mm_mul_pd(a2, h.y2));
+        h.x2 = h.x1;
+        h.x1 = x;
         y = _mm_sub_pd(_mm_add_pd(y, flush), flush);
-        s.y2 = s.y1;
-        s.y1 = y;
+        h.y2 = h.y1;
+        h.y1 = y;
         buf[i] = y;
     });
-    // The coefficients the last sample used, for the filters' read-outs.
-    for (int k = 0; k < K; ++k)
-        rebuildCoefficients(stages[k]);
 }
 
 // The steady kernels, built for plain x86-64 and again for AVX2 and AVX-512
@@ -216,6 +249,111 @@ SYLVATONE_CLONES void steadyBandsOnly(Stage* stages, __m128d* buf, int n, __m128
     runSteady<EqChannel::kChainLength, false>(stages, buf, n, gain);
 }
 
+// The filters of a chain, left and right, in the order they run: the band
+// filters when the equaliser is on, then the low cut.
+struct Chain {
+    Filter* f[kMaxStages][2];
+    int length;
+};
+
+Chain chainOf(EqChannel& left, EqChannel& right, bool bands)
+{
+    Chain chain;
+    chain.length = 0;
+    if (bands)
+        for (int k = 0; k < EqChannel::kChainLength; ++k) {
+            chain.f[chain.length][0] = left.chain(k);
+            chain.f[chain.length++][1] = right.chain(k);
+        }
+    chain.f[chain.length][0] = &left.lowCut;
+    chain.f[chain.length++][1] = &right.lowCut;
+    return chain;
+}
+
+// Both sides bypassed, or both running with as much glide left, at every
+// position.
+bool inStep(const Chain& chain)
+{
+    for (int k = 0; k < chain.length; ++k) {
+        const Filter& l = *chain.f[k][0];
+        const Filter& r = *chain.f[k][1];
+        if (l.isBypassed() != r.isBypassed() || (!l.isBypassed() && l.rampRemaining() != r.rampRemaining()))
+            return false;
+    }
+    return true;
+}
+
+// Loads the filters that run over the n samples into stages, both sides
+// packed; the bypassed ones only clear their history. Returns the number
+// of stages.
+int gather(const Chain& chain, Stage* stages, int n)
+{
+    int count = 0;
+    for (int k = 0; k < chain.length; ++k) {
+        Filter* const* f = chain.f[k];
+        if (f[0]->isBypassed()) {
+            f[0]->clearHistory();
+            f[1]->clearHistory();
+            continue;
+        }
+        if (n == 0)
+            continue;
+        const Filter::State& l = f[0]->state();
+        const Filter::State& r = f[1]->state();
+        Stage& s = stages[count++];
+        s.f[0] = f[0];
+        s.f[1] = f[1];
+        s.scaled = k == chain.length - 1;
+        s.h = pack(l.history, r.history);
+        s.d = pack(f[0]->getDestination(), f[1]->getDestination());
+        s.glide = f[0]->glideSamples(n);
+        if (s.glide > 0) {
+            s.pz = pack(l.position, r.position);
+            s.step = pack(l.step, r.step);
+        }
+    }
+    return count;
+}
+
+// The fastest kernel for the stages, then the output gain where no active
+// low cut applied it.
+void runKernel(Stage* stages, int count, __m128d* buf, int n, double gain)
+{
+    const __m128d g = _mm_set1_pd(gain);
+    const bool lowCut = count > 0 && stages[count - 1].scaled;
+    bool steady = n >= count, gliding = n >= count;
+    for (int k = 0; k < count; ++k) {
+        steady = steady && stages[k].glide == 0;
+        gliding = gliding && stages[k].glide == n;
+    }
+    if (steady && count == kMaxStages && lowCut)
+        steadyWithLowCut(stages, buf, n, g);
+    else if (gliding && count == kMaxStages && lowCut)
+        glidingWithLowCut(stages, buf, n, g);
+    else if (steady && count == EqChannel::kChainLength && !lowCut)
+        steadyBandsOnly(stages, buf, n, g);
+    else if (count > 0)
+        runGeneral(stages, count, buf, n, g);
+    if (!lowCut)
+        for (int i = 0; i < n; ++i)
+            buf[i] = _mm_mul_pd(buf[i], g);
+}
+
+// Each filter takes back what its samples reached, as its own block would
+// leave it.
+void handBack(const Stage* stages, int count, int n)
+{
+    for (int k = 0; k < count; ++k) {
+        const Stage& s = stages[k];
+        for (int side = 0; side < 2; ++side) {
+            if (s.glide > 0)
+                s.f[side]->endBlock(n, unpack(s.h, side), unpack(s.pz, side));
+            else
+                s.f[side]->endBlock(n, unpack(s.h, side));
+        }
+    }
+}
+
 }  // namespace
 
 bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* r, int n, bool bands,
@@ -223,180 +361,23 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
 {
     if (n < 0 || n > kMaxSamples)
         return false;
-
-    // The chain: the band filters when the equaliser is on, then the low cut.
-    constexpr int kMaxStages = EqChannel::kChainLength + 1;
-    Filter* chainL[kMaxStages];
-    Filter* chainR[kMaxStages];
-    int length = 0;
-    if (bands) {
-        for (int k = 0; k < EqChannel::kChainLength; ++k) {
-            chainL[length] = left.chain(k);
-            chainR[length++] = right.chain(k);
-        }
-    }
-    chainL[length] = &left.lowCut;
-    chainR[length++] = &right.lowCut;
-
-    // Both sides must be in the same state at every position.
-    for (int k = 0; k < length; ++k) {
-        const Filter* fl = chainL[k];
-        const Filter* fr = chainR[k];
-        const bool offL = fl->status == 0 && fl->rampRemaining_ == 0;
-        const bool offR = fr->status == 0 && fr->rampRemaining_ == 0;
-        if (offL != offR || (!offL && fl->rampRemaining_ != fr->rampRemaining_))
-            return false;
-    }
+    const Chain chain = chainOf(left, right, bands);
+    if (!inStep(chain))
+        return false;
 
     Stage stages[kMaxStages];
-    int count = 0;
-    bool lowCutActive = false;
-    for (int k = 0; k < length; ++k) {
-        Filter* fl = chainL[k];
-        Filter* fr = chainR[k];
-        if (fl->status == 0 && fl->rampRemaining_ == 0) {
-            // Bypassed: the buffer passes and the history is cleared.
-            for (Filter* f : {fl, fr})
-                f->x1 = f->x2 = f->y1 = f->y2 = 0.0;
-            continue;
-        }
-        if (n == 0)
-            continue;
-        Stage& s = stages[count++];
-        s.scaled = k == length - 1;
-        lowCutActive = s.scaled;
-        s.f[0] = fl;
-        s.f[1] = fr;
-        s.x1 = pair(fl->x1, fr->x1);
-        s.x2 = pair(fl->x2, fr->x2);
-        s.y1 = pair(fl->y1, fr->y1);
-        s.y2 = pair(fl->y2, fr->y2);
-        s.db0 = pair(fl->dB0, fr->dB0);
-        s.db1 = pair(fl->dB1, fr->dB1);
-        s.db2 = pair(fl->dB2, fr->dB2);
-        s.da1 = pair(fl->dA1, fr->dA1);
-        s.da2 = pair(fl->dA2, fr->dA2);
-        s.glide = fl->rampRemaining_ < static_cast<std::uint64_t>(n) ? static_cast<int>(fl->rampRemaining_) : n;
-        s.glided = s.glide > 0;
-        if (s.glide > 0) {
-            const Filter::PoleZero& cl = fl->current;
-            const Filter::PoleZero& cr = fr->current;
-            const Filter::Increments& il = fl->increments;
-            const Filter::Increments& ir = fr->increments;
-            s.zr1 = pair(cl.zr1, cr.zr1);
-            s.zr2 = pair(cl.zr2, cr.zr2);
-            s.zi1 = pair(cl.zi1, cr.zi1);
-            s.zi2 = pair(cl.zi2, cr.zi2);
-            s.pr1 = pair(cl.pr1, cr.pr1);
-            s.pr2 = pair(cl.pr2, cr.pr2);
-            s.pi1 = pair(cl.pi1, cr.pi1);
-            s.pi2 = pair(cl.pi2, cr.pi2);
-            s.g = pair(cl.gain, cr.gain);
-            s.izr1 = pair(il.zr1, ir.zr1);
-            s.izr2 = pair(il.zr2, ir.zr2);
-            s.izi1 = pair(il.zi1, ir.zi1);
-            s.izi2 = pair(il.zi2, ir.zi2);
-            s.ipr1 = pair(il.pr1, ir.pr1);
-            s.ipr2 = pair(il.pr2, ir.pr2);
-            s.ipi1 = pair(il.pi1, ir.pi1);
-            s.ipi2 = pair(il.pi2, ir.pi2);
-            s.ig = pair(il.gain, ir.gain);
-        } else {
-            s.b0 = s.db0;
-            s.b1 = s.db1;
-            s.b2 = s.db2;
-            s.a1 = s.da1;
-            s.a2 = s.da2;
-        }
-    }
+    const int count = gather(chain, stages, n);
     if (n == 0)
         return true;
 
     alignas(16) __m128d buf[kMaxSamples];
     for (int i = 0; i < n; ++i)
         buf[i] = pair(l[i], r[i]);
-
-    const __m128d g = _mm_set1_pd(gain);
-    bool steady = n >= count, gliding = n >= count;
-    for (int k = 0; k < count; ++k) {
-        steady = steady && stages[k].glide == 0;
-        gliding = gliding && stages[k].glide == n;
-    }
-    if (steady && count == kMaxStages && lowCutActive)
-        steadyWithLowCut(stages, buf, n, g);
-    else if (gliding && count == kMaxStages && lowCutActive)
-        glidingWithLowCut(stages, buf, n, g);
-    else if (steady && count == EqChannel::kChainLength && !lowCutActive)
-        steadyBandsOnly(stages, buf, n, g);
-    else if (count > 0)
-        runGeneral(stages, count, buf, n, g);
-    // Without an active low cut the gain still applies, after the bands.
-    if (!lowCutActive)
-        for (int i = 0; i < n; ++i)
-            buf[i] = _mm_mul_pd(buf[i], g);
-
+    runKernel(stages, count, buf, n, gain);
     for (int i = 0; i < n; ++i) {
         l[i] = lo(buf[i]);
         r[i] = hi(buf[i]);
     }
-
-    // Hand each filter its state back, exactly as its own block would leave
-    // it; a side whose history is no longer finite starts the next block clean.
-    for (int k = 0; k < count; ++k) {
-        Stage& s = stages[k];
-        const __m128d zero = _mm_setzero_pd();
-        const __m128d spread = _mm_add_pd(_mm_add_pd(_mm_sub_pd(s.x1, s.x1), _mm_sub_pd(s.x2, s.x2)),
-                                          _mm_add_pd(_mm_sub_pd(s.y1, s.y1), _mm_sub_pd(s.y2, s.y2)));
-        const int finite = _mm_movemask_pd(_mm_cmpeq_pd(spread, zero));
-        for (int c = 0; c < 2; ++c) {
-            Filter* f = s.f[c];
-            auto pick = [c](__m128d v) { return c == 0 ? lo(v) : hi(v); };
-            f->x0 = pick(s.x1);
-            f->y0 = pick(s.y1);
-            if (finite & (1 << c)) {
-                f->x1 = pick(s.x1);
-                f->x2 = pick(s.x2);
-                f->y1 = pick(s.y1);
-                f->y2 = pick(s.y2);
-            } else {
-                f->x1 = f->x2 = f->y1 = f->y2 = 0.0;
-            }
-            if (!s.glided) {
-                // Steady all block: the destination was in use throughout.
-                f->cA0 = f->dA0;
-                f->cA1 = f->dA1;
-                f->cA2 = f->dA2;
-                f->cB0 = f->dB0;
-                f->cB1 = f->dB1;
-                f->cB2 = f->dB2;
-                continue;
-            }
-            f->rampRemaining_ -= static_cast<std::uint64_t>(s.glide);
-            Filter::PoleZero& cur = f->current;
-            cur.zr1 = pick(s.zr1);
-            cur.zr2 = pick(s.zr2);
-            cur.zi1 = pick(s.zi1);
-            cur.zi2 = pick(s.zi2);
-            cur.pr1 = pick(s.pr1);
-            cur.pr2 = pick(s.pr2);
-            cur.pi1 = pick(s.pi1);
-            cur.pi2 = pick(s.pi2);
-            cur.gain = pick(s.g);
-            if (s.glide < n) {
-                f->cA0 = f->dA0;
-                f->cA1 = f->dA1;
-                f->cA2 = f->dA2;
-                f->cB0 = f->dB0;
-                f->cB1 = f->dB1;
-                f->cB2 = f->dB2;
-            } else {
-                f->cB0 = pick(s.b0);
-                f->cB1 = pick(s.b1);
-                f->cB2 = pick(s.b2);
-                f->cA1 = pick(s.a1);
-                f->cA2 = pick(s.a2);
-            }
-        }
-    }
+    handBack(stages, count, n);
     return true;
 }

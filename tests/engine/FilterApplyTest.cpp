@@ -13,8 +13,8 @@ TEST(FilterApply, EqualsTheSettersOneByOne)
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     auto given = [&](double p) { return u(rng) < p; };
-    const int types[] = {1, 3, 4, 7};
-    Filter a(88200.0, 4, 1000.0, 1.0, 0.0), b = a;
+    const int types[] = {Filter::kHighPass, Filter::kLowShelf, Filter::kPeaking, Filter::kHighShelf};
+    Filter a(88200.0, Filter::kPeaking, 1000.0, 1.0, 0.0), b = a;
     std::vector<double> xa(64), xb(64);
     for (int round = 0; round < 400; ++round) {
         // Each field given or left out at random, values sometimes out of range.
@@ -30,8 +30,8 @@ TEST(FilterApply, EqualsTheSettersOneByOne)
         if (given(0.6))
             s.gain = given(0.05) ? NAN : 30.0 * u(rng) - 15.0;
         if (round % 50 == 0) {
-            a.suspend(round % 100 == 0);
-            b.suspend(round % 100 == 0);
+            a.finishGlide(round % 100 == 0);
+            b.finishGlide(round % 100 == 0);
         }
         a.apply(s);
         if (s.type)

@@ -95,7 +95,7 @@ TEST(FilterProcess, SteadyOutputEqualsPlainDifferenceEquationBitForBit) {
 
 TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     Filter flt = makeFilter(Filter::kPeaking, 500, 1.0, 0.0);
-    flt.suspend(false);
+    flt.finishGlide(false);
     flt.setGain(12.0);
     std::vector<double> v = sine(1000, 440);
     run(flt, v);
@@ -113,10 +113,10 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     EXPECT_EQ(flt.rampRemaining(), 0u);
     expectClose(flt.getActive(), flt.getDestination(), 1e-9);
 
-    // suspend ends a glide on its destination; the next glide starts there.
+    // finishGlide ends a glide on its destination; the next glide starts there.
     flt.setGain(-6.0);
     run(flt, v);
-    flt.suspend(false);
+    flt.finishGlide(false);
     EXPECT_EQ(flt.rampRemaining(), 0u);
     flt.setGain(-6.0);
     flt.processFrame(&x, 1);
@@ -125,7 +125,7 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
 
 TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     Filter flt = makeFilter(Filter::kPeaking, 1000, 2.0, 12.0);
-    flt.suspend(false);
+    flt.finishGlide(false);
     std::vector<double> v = sine(1000, 1000);
     run(flt, v);
     flt.setStatus(0);
@@ -147,7 +147,7 @@ TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     EXPECT_TRUE(sameBits(untouched, copy));
 
     // A cleared history rings with nothing when the filter comes back on.
-    flt.suspend(true);
+    flt.finishGlide(true);
     flt.setStatus(1);
     std::vector<double> zeros(64, 0.0);
     run(flt, zeros);
@@ -165,11 +165,11 @@ TEST(FilterSetters, ClampsAndRates) {
 }
 
 // Steady or gliding, ringing dies out to zero without passing through
-// subnormals. (Recovery from NaN and infinity: ProcessingTest.)
+// subnormals.
 TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
     for (bool gliding : {false, true}) {
         Filter flt = makeFilter(Filter::kHighPass, 12000, 0.3, 0.0);  // real poles and zeros
-        flt.suspend(!gliding);
+        flt.finishGlide(!gliding);
         flt.setFreq(15000);
         std::vector<double> v(2205, 0.0);
         v[0] = 1.0;
@@ -178,4 +178,29 @@ TEST(FilterProcess, RingingDiesOutWithoutSubnormals) {
         EXPECT_LT(std::fabs(v.back()), 1e-40);
         expectClose(flt.getActive(), flt.getDestination(), 1e-9);
     }
+}
+
+// A NaN or infinity anywhere in a block would recirculate through the
+// history for ever; the next block starts from a cleared history instead, so
+// it equals a filter that has only ever seen silence, bit for bit.
+TEST(FilterProcess, NonFiniteInputClearsTheHistoryForTheNextBlock) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (bool gliding : {false, true})
+        for (double bad : {kNaN, inf, -inf})
+            for (size_t at : {size_t{0}, size_t{31}}) {
+                Filter flt = makeFilter(Filter::kLowShelf, 300, 0.7, 9.0);
+                flt.finishGlide(!gliding);
+                flt.setGain(-4.0);
+                Filter fresh = flt;
+                std::vector<double> poisoned = sine(32, 1000), silence(32, 0.0);
+                poisoned[at] = bad;
+                flt.processFrame(poisoned.data(), 32);
+                fresh.processFrame(silence.data(), 32);
+
+                std::vector<double> after = sine(96, 700), want = after;
+                run(flt, after);
+                run(fresh, want);
+                EXPECT_TRUE(std::isfinite(after[0]));
+                EXPECT_TRUE(sameBits(after, want)) << gliding << " " << bad << " at " << at;
+            }
 }

@@ -28,7 +28,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
     std::uniform_real_distribution<double> u(0.0, 1.0);
     const int f = which(rng), kind = what(rng);
     const double v = u(rng);
-    const int types[] = {1, 3, 4, 7};
+    const int types[] = {Filter::kHighPass, Filter::kLowShelf, Filter::kPeaking, Filter::kHighShelf};
     for (EqChannel* ch : channels) {
         Filter& filter = *ch->all(f);
         switch (kind) {
@@ -37,7 +37,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
         case 2: filter.setFreq(20.0 * std::pow(1000.0, v)); break;
         case 3: filter.setQ(0.2 + 3.0 * v); break;
         case 4: filter.setType(types[static_cast<int>(v * 3.99)]); break;
-        case 5: filter.suspend(v < 0.5); break;
+        case 5: filter.finishGlide(v < 0.5); break;
         }
     }
 }
@@ -52,12 +52,12 @@ struct Pair {
             for (int i = 0; i < EqChannel::kFilterCount; ++i) {
                 Filter& f = *ch->all(i);
                 f.setSampleRate(rate);
-                f.setType(i == 0 ? 1 : 4);
+                f.setType(i == 0 ? Filter::kHighPass : Filter::kPeaking);
                 f.setFreq(100.0 * (i + 1));
                 f.setQ(0.7);
                 f.setGain(i % 2 ? 4.0 : -3.0);
                 f.setStatus(1);
-                f.suspend(false);
+                f.finishGlide(false);
             }
     }
 };
