@@ -18,7 +18,8 @@
 namespace {
 
 struct ParentWindow {
-    explicit ParentWindow(const std::string& display, int16_t y = 0)
+    explicit ParentWindow(const std::string& display, int16_t y = 0, uint16_t w = 782, uint16_t h = 187)
+        : width(w), height(h)
     {
         connection = xcb_connect(display.c_str(), nullptr);
         if (xcb_connection_has_error(connection))
@@ -26,7 +27,7 @@ struct ParentWindow {
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
         window = xcb_generate_id(connection);
         const uint32_t values[] = {screen->black_pixel};
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, y, 782, 187, 0,
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, y, w, h, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
         xcb_map_window(connection, window);
         // A round trip, so the server has made the window before the
@@ -53,7 +54,7 @@ struct ParentWindow {
     {
         xcb_get_image_reply_t* reply = xcb_get_image_reply(
             connection,
-            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, 782, 187, ~0u),
+            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, width, height, ~0u),
             nullptr);
         std::string pixels;
         if (reply)
@@ -67,7 +68,7 @@ struct ParentWindow {
     {
         xcb_get_image_reply_t* image = xcb_get_image_reply(
             connection,
-            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, 782, 187, ~0u),
+            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, width, height, ~0u),
             nullptr);
         if (!image)
             return 0.0;
@@ -80,6 +81,7 @@ struct ParentWindow {
         return painted / (length / 4.0);
     }
     void* id() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
+    uint16_t width, height;
     xcb_connection_t* connection = nullptr;
     xcb_window_t window = 0;
 };
@@ -215,4 +217,35 @@ TEST(EditorWindow, TheLibraryAloneDrawsTheSameWindowAsTheBundle)
     withBundle->close();
     withoutBundle->close();
     system(("rm -rf '" + std::string(folder) + "'").c_str());
+}
+
+// At 200 % (here asked for through GDK_SCALE) the host is told the doubled
+// size, the window fills it, and a click lands on the control drawn under
+// the mouse.
+TEST(EditorWindow, AtTwiceTheSizeTheWindowFillsItsPlaceAndTakesClicksWhereItDrawsThem)
+{
+    Xvfb x;
+    if (!x.running())
+        GTEST_SKIP() << "Xvfb is not installed";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    setenv("GDK_SCALE", "2", 1);
+    auto host = loadPlugin();
+    ASSERT_TRUE(host);
+    ERect* rect = nullptr;
+    ASSERT_EQ(host->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right, 1564);
+    EXPECT_EQ(rect->bottom, 374);
+    ParentWindow parent(x.name(), 0, 1564, 374);
+    ASSERT_EQ(host->dispatch(effEditOpen, 0, 0, parent.id()), 1);
+    idle({host.get()}, 4);
+    EXPECT_EQ(parent.children(), 1);
+    EXPECT_GT(parent.paintedFraction(), 0.9) << "the doubled window is drawn whole";
+    const float sat = host->getParameter(7);
+    xdotool("mousemove --window " + std::to_string(parent.window) + " 1388 296 click 1");
+    idle({host.get()}, 3);
+    EXPECT_NE(host->getParameter(7) > 0.5f, sat > 0.5f) << "the click at twice the SAT button's place switches it";
+    host->dispatch(effEditClose);
+    host->close();
+    unsetenv("GDK_SCALE");
 }

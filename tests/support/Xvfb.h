@@ -26,7 +26,7 @@ public:
         if (pid == 0) {
             close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1024x768x24",
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1920x1080x24",
                    "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
