@@ -135,6 +135,9 @@ bool ADEditor::open(void* ptr)
             knob->setDefaultValue(defaultValueOf(p));
             knob->rangeScale = 0.5;
             knob->setShiftZoom(shiftZoomOf(p));
+            ParamSteps steps;
+            if (parameterSteps(p.tag, &steps))
+                knob->setWheelStep(steps.step);
             control = knob;
             if (p.tag == kParamOutput) {
                 outputKnob = knob;

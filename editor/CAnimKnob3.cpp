@@ -1,5 +1,7 @@
 #include "editor/CAnimKnob3.h"
 
+#include <cmath>
+
 #include "gui/CBitmap.h"
 
 CAnimKnob3::CAnimKnob3(const CRect& size, CControlListener* listener, int tag, int subPixmaps,
@@ -119,7 +121,13 @@ CMouseEventResult CAnimKnob3::onMouseUp(CPoint&, const long&)
 bool CAnimKnob3::onWheel(const CPoint&, const float& distance, const long& buttons)
 {
     const float before = value;
-    value += distance * ((buttons & kShift) ? 0.001f : 0.01f);
+    if (wheelStep > 0.f) {
+        // From the step the knob is on, whole steps per notch.
+        const float notches = distance > 0.f ? std::ceil(distance) : std::floor(distance);
+        value = (std::round(value / wheelStep) + notches) * wheelStep;
+    } else {
+        value += distance * ((buttons & kShift) ? 0.001f : 0.01f);
+    }
     bounceValue();
     if (value != before) {
         invalid();

@@ -22,6 +22,9 @@ public:
     // How many times longer a full sweep gets while Shift is held. Used from
     // the next mouse-down or modifier change on.
     void setShiftZoom(double zoom) { shiftZoom = zoom; }
+    // The parameter's step (0: continuous). With a step, one wheel notch
+    // moves the knob by exactly one step, Shift or not.
+    void setWheelStep(float step) { wheelStep = step; }
     double getShiftZoom() const { return shiftZoom; }
 
     // A full sweep of the range takes 1000 * rangeScale units of travel
@@ -36,6 +39,7 @@ private:
     float rangeFor(long buttons) const;
 
     double shiftZoom = 5.0;
+    float wheelStep = 0.f;
 
     bool dragging = false;
     float startValue = 0.f; // value at zero travel

@@ -59,3 +59,22 @@ CMouseEventResult CHorizontalSwitch::onMouseUp(CPoint&, const long&)
     endEdit();
     return kMouseEventHandled;
 }
+
+bool CHorizontalSwitch::onWheel(const CPoint&, const float& distance, const long&)
+{
+    if (iMaxPositions < 2 || distance == 0.f)
+        return false;
+    const float span = vmax - vmin;
+    long index = span != 0.f ? std::lround((value - vmin) / span * (iMaxPositions - 1)) : 0;
+    index += distance > 0.f ? 1 : -1;
+    index = std::max(0L, std::min(iMaxPositions - 1, index));
+    const float next = vmin + static_cast<float>(index) / (iMaxPositions - 1) * span;
+    if (next != value) {
+        value = next;
+        beginEdit();
+        valueChanged();
+        endEdit();
+        invalid();
+    }
+    return true;
+}

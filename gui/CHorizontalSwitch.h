@@ -16,6 +16,8 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
+    // One notch: the next position up or down.
+    bool onWheel(const CPoint& where, const float& distance, const long& buttons) override;
 
     long getNumSubPixmaps() const { return subPixmaps; }
     CCoord getHeightOfOneImage() const { return heightOfOneImage; }

@@ -248,3 +248,27 @@ TEST(EditorScale, TheWindowDrawsAndResizesAtEachScale)
     useBundleFolder("");
     unsetenv("GDK_SCALE");
 }
+
+// One wheel notch moves a stepped control by exactly one of its steps:
+// 0.5 dB on a gain, with Shift too, one table position on a frequency.
+TEST_F(EditorWiring, TheWheelStepsLikeTheControl)
+{
+    const CRect gain = editor->controlFor(kParamLfGain)->getViewSize();
+    const CPoint g((gain.left + gain.right) / 2, (gain.top + gain.bottom) / 2);
+    const float start = fx->getParameterValue(kParamLfGain);
+    const struct { float notch; long buttons; float dB; } turns[] = {
+        {1, 0, 0.5f}, {1, kShift, 1.0f}, {-1, 0, 0.5f}, {-1, 0, 0.0f}, {-1, kShift, -0.5f}};
+    for (const auto& t : turns) {
+        frame->onWheel(g, t.notch, t.buttons);
+        EXPECT_FLOAT_EQ(fx->getParameterValue(kParamLfGain), start + t.dB) << t.notch << " " << t.buttons;
+    }
+    const CRect freq = editor->controlFor(kParamHmfFreq)->getViewSize();
+    const CPoint f((freq.left + freq.right) / 2, (freq.top + freq.bottom) / 2);
+    fx->setParameter(kParamHmfFreq, 0.5f);  // 3279 Hz
+    editor->idle();
+    frame->onWheel(f, 1, 0);
+    EXPECT_EQ(fx->getParameterValue(kParamHmfFreq), 4300.0f);
+    frame->onWheel(f, -1, 0);
+    frame->onWheel(f, -1, 0);
+    EXPECT_EQ(fx->getParameterValue(kParamHmfFreq), 2500.0f);
+}
