@@ -1,5 +1,6 @@
 #include "gui/CTextEdit.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "gui/CFrame.h"
@@ -75,24 +76,55 @@ void CTextEdit::draw(CDrawContext* context)
     if (!(style & kNoDrawStyle)) {
         drawBack(context, pBackground);
         const std::string& shown = editing ? editText : text;
-        if (!(style & kNoTextStyle))
+        context->setFont(font);
+        const CCoord full = context->getStringWidth(shown.c_str());
+        // A text wider than the field shows its start, whatever the alignment.
+        const CHoriTxtAlign align = full > size.getWidth() - 2 ? kLeftText : horiTxtAlign;
+        CCoord left = size.left + 1;
+        if (align == kCenterText)
+            left = size.left + (size.getWidth() - full) / 2;
+        else if (align == kRightText)
+            left = size.right - full - 1;
+        auto xAt = [&](size_t byte) { return left + context->getStringWidth(shown.substr(0, byte).c_str()); };
+        if (editing && anchor != caret) {
+            const CColor ink = fontColor;
+            context->setFillColor(CColor(ink.red, ink.green, ink.blue, 70));
+            context->fillRect(CRect(std::round(xAt(std::min(anchor, caret))), size.top + 2,
+                                    std::round(xAt(std::max(anchor, caret))), size.bottom - 2));
+        }
+        if (!(style & kNoTextStyle)) {
+            const CHoriTxtAlign kept = horiTxtAlign;
+            horiTxtAlign = align;
             drawText(context, shown.c_str());
+            horiTxtAlign = kept;
+        }
         if (editing) {
-            context->setFont(font);
-            const CCoord full = context->getStringWidth(shown.c_str());
-            const CCoord before = context->getStringWidth(shown.substr(0, caret).c_str());
-            CCoord x = size.left + 1;
-            if (horiTxtAlign == kCenterText)
-                x = size.left + (size.getWidth() - full) / 2;
-            else if (horiTxtAlign == kRightText)
-                x = size.right - full - 1;
-            x = std::round(x + before);
+            const CCoord x = std::round(xAt(caret));
             context->setFrameColor(fontColor);
             context->setLineWidth(1);
             context->drawLine(CPoint(x, size.top + 2), CPoint(x, size.bottom - 3));
         }
+        if (refused) {
+            context->setFrameColor(CColor(200, 40, 30, 255));
+            context->setLineWidth(2);
+            context->drawRect(CRect(size.left + 1, size.top + 1, size.right - 1, size.bottom - 1));
+        }
     }
     setDirty(false);
+}
+
+std::string CTextEdit::getSelection() const
+{
+    if (!editing || anchor == caret)
+        return {};
+    return editText.substr(std::min(anchor, caret), std::max(anchor, caret) - std::min(anchor, caret));
+}
+
+void CTextEdit::eraseSelection()
+{
+    const size_t from = std::min(anchor, caret), to = std::max(anchor, caret);
+    editText.erase(from, to - from);
+    caret = anchor = from;
 }
 
 CMouseEventResult CTextEdit::onMouseDown(CPoint&, const long& buttons)
@@ -107,7 +139,9 @@ CMouseEventResult CTextEdit::onMouseDown(CPoint&, const long& buttons)
 void CTextEdit::takeFocus()
 {
     editing = true;
+    refused = false;
     editText = text;
+    anchor = 0;
     caret = editText.size();
     setDirty(true);
 }
@@ -117,6 +151,7 @@ void CTextEdit::looseFocus()
     if (!editing)
         return;
     editing = false;
+    refused = false;
     text = editText;
     setDirty(true);
     beginEdit();
@@ -128,6 +163,15 @@ long CTextEdit::onKeyDown(CKeyCode& key)
 {
     if (!editing)
         return -1;
+    const bool extend = key.modifier & kModifierShift;
+    const bool command = key.modifier & (kModifierControl | kModifierCommand);
+    refused = false;
+    // Moves the caret; without Shift a selection collapses.
+    auto move = [&](size_t to) {
+        caret = to;
+        if (!extend)
+            anchor = caret;
+    };
     switch (key.virt) {
     case kVKeyReturn:
     case kVKeyEnter:
@@ -143,27 +187,46 @@ long CTextEdit::onKeyDown(CKeyCode& key)
             pParentFrame->setFocusView(nullptr);
         return 1;
     case kVKeyBack:
-        if (caret > 0) {
+        if (anchor != caret)
+            eraseSelection();
+        else if (caret > 0) {
             const size_t from = previousBoundary(editText, caret);
             editText.erase(from, caret - from);
-            caret = from;
+            caret = anchor = from;
         }
         break;
     case kVKeyDelete:
-        editText.erase(caret, nextBoundary(editText, caret) - caret);
+        if (anchor != caret)
+            eraseSelection();
+        else
+            editText.erase(caret, nextBoundary(editText, caret) - caret);
         break;
-    case kVKeyLeft: caret = previousBoundary(editText, caret); break;
-    case kVKeyRight: caret = nextBoundary(editText, caret); break;
-    case kVKeyHome: caret = 0; break;
-    case kVKeyEnd: caret = editText.size(); break;
+    case kVKeyLeft:
+        move(anchor != caret && !extend ? std::min(anchor, caret) : previousBoundary(editText, caret));
+        break;
+    case kVKeyRight:
+        move(anchor != caret && !extend ? std::max(anchor, caret) : nextBoundary(editText, caret));
+        break;
+    case kVKeyHome: move(0); break;
+    case kVKeyEnd: move(editText.size()); break;
     default:
-        if (key.character < 0x20 || key.character == 0x7f ||
-            (key.modifier & (kModifierControl | kModifierCommand)))
+        if (command && (key.character == 'a' || key.character == 'A')) {
+            anchor = 0;
+            caret = editText.size();
+            break;
+        }
+        if (key.character < 0x20 || key.character == 0x7f || command)
             return -1;
         {
             const std::string s = utf8(key.character);
+            const size_t selected = std::max(anchor, caret) - std::min(anchor, caret);
+            if (maxLength && editText.size() - selected + s.size() > maxLength) {
+                refused = true;
+                break;
+            }
+            eraseSelection();
             editText.insert(caret, s);
-            caret += s.size();
+            caret = anchor = caret + s.size();
         }
         break;
     }

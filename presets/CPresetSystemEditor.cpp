@@ -88,6 +88,8 @@ bool CPresetSystemEditor::open(void* /*parent*/)
     nameDisplay->setFontColor(CColor(36, 36, 32, 255));
     nameDisplay->setFrameColor(CColor(36, 36, 32, 255));
     nameDisplay->setHoriAlign(kCenterText);
+    // The store keeps 23 characters of a name: a 24th is refused, visibly.
+    nameDisplay->setMaxLength(kProgramNameSize - 1);
     frame->addView(nameDisplay);
 
     const CRect menuRect(kProgramMenu.left, kProgramMenu.top, kProgramMenu.right, kProgramMenu.bottom);

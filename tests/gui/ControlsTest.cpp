@@ -82,7 +82,8 @@ TEST_F(ControlsTest, TextEditTypesCommitsOnEnterAndCancelsOnEscape)
     click(frame.frame, 10, 10);
     ASSERT_TRUE(edit->isEditing());
     // é is stored as UTF-8.
-    EXPECT_EQ(type({key(0, kVKeyBack), key('O'), key(0, kVKeyLeft), key(0, kVKeyLeft), key(0xe9), key(0, kVKeyDelete),
+    EXPECT_EQ(edit->getSelection(), "Piano");  // a click selects the whole text
+    EXPECT_EQ(type({key(0, kVKeyEnd), key(0, kVKeyBack), key('O'), key(0, kVKeyLeft), key(0, kVKeyLeft), key(0xe9), key(0, kVKeyDelete),
                     key(0, kVKeyHome), key(' ', kVKeySpace)}), 1);
     EXPECT_STREQ(edit->getText(), "Piano"); // unchanged until committed
     EXPECT_TRUE(listener.values.empty());
@@ -95,6 +96,53 @@ TEST_F(ControlsTest, TextEditTypesCommitsOnEnterAndCancelsOnEscape)
     type({key('z'), key(0, kVKeyEscape)});
     EXPECT_STREQ(edit->getText(), " Pia\xc3\xa9O");
     EXPECT_EQ(listener.values.size(), 1u);
+}
+
+// Selecting as text fields do, and a length limit that says no visibly.
+TEST_F(ControlsTest, TextEditSelectsAndRefusesWhatDoesNotFit)
+{
+    auto* edit = new CTextEdit(CRect(0, 0, 100, 20), &listener, 92, "Upright bass");
+    edit->setMaxLength(14);
+    frame->addView(edit);
+    auto type = [&](std::vector<CKeyCode> keys) {
+        for (CKeyCode k : keys)
+            frame->onKeyDown(k);
+    };
+    const unsigned char shift = kModifierShift, ctrl = kModifierControl;
+    click(frame.frame, 10, 10);
+    type({key('D')});  // typing replaces the selection
+    EXPECT_EQ(edit->getSelection(), "");
+    type({key('o'), key('u'), key('b'), key('l'), key('e'), key(0, kVKeyHome), CKeyCode{0, kVKeyRight, shift},
+          CKeyCode{0, kVKeyRight, shift}});
+    EXPECT_EQ(edit->getSelection(), "Do");
+    type({key(0, kVKeyDelete)});
+    type({CKeyCode{'a', 0, ctrl}});
+    EXPECT_EQ(edit->getSelection(), "uble");
+    type({key(0, kVKeyEnd), CKeyCode{0, kVKeyHome, shift}, key(0, kVKeyBack)});
+    EXPECT_EQ(edit->getSelection(), "");
+    // Up to the limit, and no further: the refusal shows until the next key.
+    for (char c : std::string("Walking bass 2"))
+        type({key(c)});
+    EXPECT_FALSE(edit->showsRefusal());
+    type({key('!')});
+    EXPECT_TRUE(edit->showsRefusal());
+    type({key(0, kVKeyLeft)});
+    EXPECT_FALSE(edit->showsRefusal());
+    type({key(0, kVKeyReturn)});
+    EXPECT_STREQ(edit->getText(), "Walking bass 2");
+
+    // A text wider than the field shows its start, as a left-aligned field
+    // shows it, though this one centres what fits.
+    auto* left = new CTextEdit(CRect(0, 30, 100, 50), &listener, 93, "");
+    left->setHoriAlign(kLeftText);
+    frame->addView(left);
+    ASSERT_EQ(edit->getHoriAlign(), kCenterText);
+    for (CTextEdit* e : {edit, left})
+        e->setText("A name far too long for the field");
+    cairo_surface_t* s = frame->getOffscreenSurface();
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(pixelAt(s, x, y), pixelAt(s, x, y + 30)) << x << "," << y;
 }
 
 TEST_F(ControlsTest, OptionMenuPopUpChoosesAnEntryOrClosesWithNothing)
