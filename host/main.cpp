@@ -15,37 +15,74 @@
 
 namespace {
 
+// Each command's own usage, printed by `sylvatone COMMAND --help` and, all
+// together, by `sylvatone --help`.
+struct CommandHelp {
+    const char* name;
+    const char* text;
+};
+
+const CommandHelp kCommands[] = {
+    {"info",
+     "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
+     "      print what a host sees of the plug-in\n"},
+    {"render",
+     "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
+     "               [--compensate] [--plugin PATH]\n"
+     "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
+     "      plug-in at the file's rate; OUT takes its format from its extension and\n"
+     "      the input's sample type where it can\n"},
+    {"response",
+     "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
+     "                   [--plugin PATH]\n"
+     "      measure the magnitude response from an impulse and plot it; --csv also\n"
+     "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"},
+    {"snapshot",
+     "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
+     "      draw the editor off-screen into a picture\n"},
+    {"demo",
+     "  demo [OUTDIR]\n"
+     "      render a test signal through every program into OUTDIR (default: out)\n"},
+};
+
+const char* const kOptions =
+    "  --program N|NAME  start from program N, or the one of that name\n"
+    "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
+    "                    normalised value from 0 to 1; applied after --program\n"
+    "  --block N         frames per process call (default 512)\n"
+    "  --double          process in 64-bit (processDoubleReplacing)\n"
+    "  --compensate      trim the plug-in's latency so output lines up with input\n"
+    "  --rate R          sample rate of the measurement (default 44100)\n"
+    "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n"
+    "  --state FILE      restore a state chunk saved by a host (info, render, response)\n"
+    "  --preset FILE     a program from a preset file (.zym)\n"
+    "  --bank FILE       program 0 of a bank file (.zyb)\n";
+
 void usage(std::ostream& out)
 {
-    out << "usage: sylvatone COMMAND [ARGS]\n"
-           "\n"
-           "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
-           "      print what a host sees of the plug-in\n"
-           "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
-           "               [--compensate] [--plugin PATH]\n"
-           "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
-           "      plug-in at the file's rate; OUT takes its format from its extension and\n"
-           "      the input's sample type where it can\n"
-           "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
-           "                   [--plugin PATH]\n"
-           "      measure the magnitude response from an impulse and plot it; --csv also\n"
-           "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"
-           "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
-           "      draw the editor off-screen into a picture\n"
-           "  demo [OUTDIR]\n"
-           "      render a test signal through every program into OUTDIR (default: out)\n"
-           "\n"
-           "  --program N|NAME  start from program N, or the one of that name\n"
-           "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
-           "                    normalised value from 0 to 1; applied after --program\n"
-           "  --block N         frames per process call (default 512)\n"
-           "  --double          process in 64-bit (processDoubleReplacing)\n"
-           "  --compensate      trim the plug-in's latency so output lines up with input\n"
-           "  --rate R          sample rate of the measurement (default 44100)\n"
-           "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n"
-           "  --state FILE      restore a state chunk saved by a host (info, render, response)\n"
-           "  --preset FILE     a program from a preset file (.zym)\n"
-           "  --bank FILE       program 0 of a bank file (.zyb)\n";
+    out << "usage: sylvatone COMMAND [ARGS]\n\n";
+    for (const CommandHelp& c : kCommands)
+        out << c.text;
+    out << '\n' << kOptions;
+}
+
+bool isHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+// `sylvatone COMMAND --help`: true (after printing) when command is known and
+// one of its arguments asks for help.
+bool commandHelp(const std::string& command, int argc, char** argv)
+{
+    bool asked = false;
+    for (int i = 2; i < argc; ++i)
+        asked = asked || isHelp(argv[i]);
+    if (!asked)
+        return false;
+    for (const CommandHelp& c : kCommands)
+        if (command == c.name) {
+            std::cout << "usage: sylvatone " << (c.text + 2) << '\n' << kOptions;
+            return true;
+        }
+    return false;
 }
 
 int infoCommand(ArgList& args)
@@ -75,10 +112,12 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help") {
+    if (isHelp(command) || command == "help") {
         usage(std::cout);
         return 0;
     }
+    if (commandHelp(command, argc, argv))
+        return 0;
     removePendingFilesOnSignals();
     ArgList args(argc, argv, 2);
     try {

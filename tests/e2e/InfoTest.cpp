@@ -57,3 +57,25 @@ TEST(InfoCommand, PrintsTheHostViewOfTheDefaultOrAPresetFile)
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("not a Sylvatone bank file"), std::string::npos) << out;
 }
+
+// Every command answers --help and -h with its own usage alone.
+TEST(CommandLine, EachCommandPrintsItsOwnUsage)
+{
+    const char* const commands[] = {"info", "render", "response", "snapshot", "demo"};
+    for (const char* command : commands)
+        for (const char* flag : {"--help", "-h"}) {
+            int status = 0;
+            std::string out = run(std::string(command) + " " + flag, &status);
+            EXPECT_EQ(status, 0) << command << ' ' << flag;
+            EXPECT_EQ(out.rfind(std::string("usage: sylvatone ") + command + " ", 0), 0u) << out;
+            for (const char* other : commands)
+                if (other != command)
+                    EXPECT_EQ(out.find(std::string("\n  ") + other + " "), std::string::npos)
+                        << command << " shows " << other << "'s usage:\n" << out;
+        }
+    int status = 0;
+    std::string out = run("--help", &status);
+    EXPECT_EQ(status, 0);
+    for (const char* command : commands)
+        EXPECT_NE(out.find(std::string("  ") + command + " "), std::string::npos) << out;
+}
