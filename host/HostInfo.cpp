@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "host/ParameterValues.h"
 #include "host/PluginHost.h"
+#include "host/ProgramSelect.h"
 
 namespace {
 
@@ -91,9 +93,14 @@ void printPluginInfo(PluginHost& host, std::ostream& out)
         char line[128];
         std::string name = host.paramName(i);
         std::string display = host.paramDisplay(i);
-        snprintf(line, sizeof line, "  %2d  %-8s %s\n", i, name.empty() ? "-" : name.c_str(),
+        snprintf(line, sizeof line, "  %2d  %-8s %-8s", i, name.empty() ? "-" : name.c_str(),
                  display.c_str());
-        out << line;
+        const parameter_values::Table* table =
+            isSylvatone(fx) ? parameter_values::tableFor(i) : nullptr;
+        std::string values = table ? "  " + parameter_values::allowedValues(*table) : "";
+        std::string text = line + values;
+        text.erase(text.find_last_not_of(' ') + 1);
+        out << text << '\n';
     }
 
     out << "host programs: " << fx->numPrograms << " (current: \"" << host.programName() << "\")\n";

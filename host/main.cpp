@@ -25,7 +25,8 @@ struct CommandHelp {
 const CommandHelp kCommands[] = {
     {"info",
      "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
-     "      print what a host sees of the plug-in\n"},
+     "       [--program N|NAME] [--set NAME=VALUE]...\n"
+     "      print what a host sees of the plug-in, with each control's values\n"},
     {"render",
      "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
      "               [--compensate] [--plugin PATH]\n"
@@ -48,7 +49,9 @@ const CommandHelp kCommands[] = {
 const char* const kOptions =
     "  --program N|NAME  start from program N, or the one of that name\n"
     "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
-    "                    normalised value from 0 to 1; applied after --program\n"
+    "                    normalised value from 0 to 1, or to one of the values `info`\n"
+    "                    lists for it: LFgain=+3dB, LMFfreq=443Hz, HFfreq=16k,\n"
+    "                    HPFfreq=OFF, L-S-R=left, SAT=on; applied after --program\n"
     "  --block N         frames per process call (default 512)\n"
     "  --double          process in 64-bit (processDoubleReplacing)\n"
     "  --compensate      trim the plug-in's latency so output lines up with input\n"
@@ -90,7 +93,7 @@ int infoCommand(ArgList& args)
     PluginOptions options;
     while (!args.empty()) {
         std::string arg = args.take();
-        if (arg != "--program" && arg != "--set" && takePluginOption(arg, args, options))
+        if (takePluginOption(arg, args, options))
             continue;
         throw UsageError("unknown option for info: " + arg);
     }

@@ -199,6 +199,7 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
         {"render", dir / "text.wav", out}, {"render", in, out, "--set", "Loudness=0.5"},
         {"render", in, out, "--set", "42=0.5"}, {"render", in, out, "--set", "LFgain=1.5"},
         {"render", in, out, "--set", "LFgain=loud"}, {"render", in, out, "--set", "LFgain"},
+        {"render", in, out, "--set", "LMFfreq=440Hz"}, {"render", in, out, "--set", "SAT=maybe"},
         {"render", in, out, "--block", "0"}, {"render", in, out, "--block", "64k"},
         {"render", in, out, "--block"}, {"render", in, out, "--program", "Polka"},
         {"render", in, out, "--program", "6"}, {"render", in, out, "--frobnicate"},
