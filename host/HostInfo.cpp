@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "host/ParameterValues.h"
 #include "host/PluginHost.h"
@@ -62,7 +63,7 @@ void printPins(PluginHost& host, std::ostream& out, int32_t opcode, int32_t coun
 
 }  // namespace
 
-void printPluginInfo(PluginHost& host, std::ostream& out)
+void printPluginInfo(PluginHost& host, std::ostream& out, bool userDefaults)
 {
     const AEffect* fx = host.effect();
     if (!fx)
@@ -105,7 +106,7 @@ void printPluginInfo(PluginHost& host, std::ostream& out)
 
     out << "host programs: " << fx->numPrograms << " (current: \"" << host.programName() << "\")\n";
     out << "programs:\n";
-    std::string name;
-    for (int32_t i = 0; i < 128 && host.programNameIndexed(i, &name); ++i)
-        out << "  " << i << "  " << name << '\n';
+    const std::vector<std::string> names = programNames(host, userDefaults);
+    for (size_t i = 0; i < names.size(); ++i)
+        out << "  " << i << "  " << names[i] << '\n';
 }

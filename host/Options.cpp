@@ -109,6 +109,8 @@ bool takePluginOption(const std::string& arg, ArgList& args, PluginOptions& opti
         options.program = args.valueOf(arg);
         if (options.program.empty())
             throw UsageError("--program needs a number or a name");
+    } else if (arg == "--user-defaults") {
+        options.userDefaults = true;
     } else if (arg == "--set") {
         options.settings.push_back(args.valueOf(arg));
         parseSetting(options.settings.back());
@@ -150,11 +152,19 @@ std::string applyPluginOptions(PluginHost& host, const PluginOptions& options)
         applyPresetFile(host, options.bankFile, true);
     if (!options.presetFile.empty())
         applyPresetFile(host, options.presetFile, false);
-    if (!options.program.empty()) {
-        int n = resolveProgram(host, options.program);
-        if (!selectInternalProgram(host, n))
+    // Sylvatone starts from the defaults the user stored; a run without them
+    // starts from the factory's first program, so it gives the same result
+    // for everyone.
+    const bool fromFiles =
+        !options.stateFile.empty() || !options.bankFile.empty() || !options.presetFile.empty();
+    std::string program = options.program;
+    if (program.empty() && !fromFiles && !options.userDefaults && isSylvatone(host.effect()))
+        program = "0";
+    if (!program.empty()) {
+        int n = resolveProgram(host, program, options.userDefaults);
+        if (!selectInternalProgram(host, n, options.userDefaults))
             throw HostError("the plug-in cannot select program " + std::to_string(n));
-        title = programNames(host)[static_cast<size_t>(n)];
+        title = programNames(host, options.userDefaults)[static_cast<size_t>(n)];
     } else {
         title = host.programName();
     }

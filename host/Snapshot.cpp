@@ -68,9 +68,10 @@ int snapshotCommand(ArgList& args)
     // Linked in, the program is selected inside the plug-in, as its own
     // preset strip does, so the window shows its name too.
     if (!options.program.empty()) {
-        const int n = resolveProgram(*host, options.program);
+        const int n = resolveProgram(*host, options.program, options.userDefaults);
         static_cast<CPresetSystemEffect*>(effect)->setPresetNo(n);
-        options.program.clear();
+        if (options.userDefaults)
+            options.program.clear();
     }
     std::string title = applyPluginOptions(*host, options);
     if (title.empty() || title == "Default") {

@@ -47,7 +47,9 @@ const CommandHelp kCommands[] = {
 };
 
 const char* const kOptions =
-    "  --program N|NAME  start from program N, or the one of that name\n"
+    "  --program N|NAME  start from factory program N, or the one of that name\n"
+    "  --user-defaults   start from the default bank and program stored in the\n"
+    "                    editor; --program then names one of that bank\n"
     "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
     "                    normalised value from 0 to 1, or to one of the values `info`\n"
     "                    lists for it: LFgain=+3dB, LMFfreq=443Hz, HFfreq=16k,\n"
@@ -102,7 +104,7 @@ int infoCommand(ArgList& args)
     applyPluginOptions(*host, options);
     std::cout << "plug-in:   "
               << (options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath) << '\n';
-    printPluginInfo(*host, std::cout);
+    printPluginInfo(*host, std::cout, options.userDefaults);
     return 0;
 }
 

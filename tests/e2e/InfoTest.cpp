@@ -1,5 +1,8 @@
 // `sylvatone info` prints the host's view of the built plug-in.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
@@ -10,6 +13,9 @@
 #include "editor/ADEditor.h"
 #include "host/ParameterValues.h"
 #include "host/PluginHost.h"
+#include "engine/FactoryPresets.h"
+#include "engine/Parameters.h"
+#include "presets/PresetFiles.h"
 
 namespace {
 
@@ -187,4 +193,74 @@ TEST(ParameterValues, ReadsRoundedFrequenciesAndRefusesOthers)
                                  "27  HFgain   -4.50dB   -15dB to +15dB in 0.5dB steps",
                                  "1  L-S-R    Right", "9  HPFfreq  120Hz"})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+}
+
+namespace {
+
+// The factory bank with program 0 at +15 dB of low shelf, and program 3
+// renamed and at -15 dB, as a user stores it from the editor.
+class UserBank : public PresetStore {
+public:
+    UserBank()
+    {
+        memcpy(records, factoryPrograms(), sizeof records);
+        records[0].params[15] = 1.0f;
+        records[3].params[15] = 0.0f;
+        memset(records[3].name, 0, sizeof records[3].name);
+        strcpy(records[3].name, "Gentle");
+    }
+    int32_t uniqueID() override { return 0x4B525441; }
+    long presetNo() override { return 0; }
+    ProgramRecord* programs() override { return records; }
+    bool isDummy(int index) override { return parameterIsDummy(index); }
+    bool isDummyOld(int index) override { return isDummy(index); }
+    const ProgramRecord& programTemplate() override { return records[0]; }
+    void setPresetName(const char*) override {}
+    void setPresetNo(long) override {}
+
+    ProgramRecord records[kNumPrograms];
+};
+
+}  // namespace
+
+// --program means the factory programs whatever the user stored; the
+// stored bank counts only with --user-defaults.
+TEST(ProgramOption, FactoryProgramsUnlessTheUserDefaultsAreAskedFor)
+{
+    int status = 0;
+    const std::string factoryMild = run("info --program Mild", &status);
+    ASSERT_EQ(status, 0) << factoryMild;
+    const std::string factoryFirst = run("info", &status);
+
+    const std::string config = testing::TempDir() + "/user-config";
+    std::filesystem::remove_all(config);
+    const char* before = getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    UserBank bank;
+    Preferences prefs;
+    ASSERT_TRUE(saveDefaultBank(bank, prefs));
+    ASSERT_TRUE(std::filesystem::exists(config + "/net.zym-audio.sylvatone/DefaultBank"));
+
+    EXPECT_EQ(run("info --program Mild", &status), factoryMild);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run("info", &status), factoryFirst);
+    EXPECT_EQ(status, 0);
+
+    std::string out = run("info --user-defaults --program gentle", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("15  LFgain   -15.00dB"), std::string::npos) << out;
+    EXPECT_NE(out.find("current: \"Gentle\""), std::string::npos) << out;
+    out = run("info --user-defaults", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("15  LFgain   15.00dB"), std::string::npos) << out;
+    out = run("info --user-defaults --program Mild", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("3 \"Gentle\""), std::string::npos) << out;
+
+    if (before)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(config);
 }
