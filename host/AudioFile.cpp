@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -71,7 +72,7 @@ bool formatWorks(int format, int channels, int rate)
 
 }  // namespace
 
-AudioReader::AudioReader(const std::string& path)
+AudioReader::AudioReader(const std::string& path) : path(path)
 {
     if (access(path.c_str(), R_OK) != 0)
         throw HostError("cannot read " + path + ": " + strerror(errno));
@@ -86,16 +87,52 @@ AudioReader::~AudioReader()
         sf_close(file);
 }
 
+size_t AudioReader::counted(sf_count_t got, size_t n)
+{
+    if (got < static_cast<sf_count_t>(n) && sf_error(file) != SF_ERR_NO_ERROR)
+        throw HostError("cannot read " + path + ": " + sf_strerror(file));
+    got = std::max<sf_count_t>(got, 0);
+    consumed += got;
+    return static_cast<size_t>(got);
+}
+
 size_t AudioReader::read(float* frames, size_t n)
 {
-    sf_count_t got = sf_readf_float(file, frames, static_cast<sf_count_t>(n));
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    return counted(sf_readf_float(file, frames, static_cast<sf_count_t>(n)), n);
 }
 
 size_t AudioReader::read(double* frames, size_t n)
 {
-    sf_count_t got = sf_readf_double(file, frames, static_cast<sf_count_t>(n));
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    return counted(sf_readf_double(file, frames, static_cast<sf_count_t>(n)), n);
+}
+
+void AudioReader::checkComplete() const
+{
+    std::string cut;
+    if (info.frames != SF_COUNT_MAX && consumed < info.frames)
+        cut = std::to_string(consumed) + " of the " + std::to_string(info.frames) +
+              " frames it announces";
+    // libsndfile shortens a data chunk that runs past the end of the file to
+    // what is there, and notes it in its log; a FLAC decoder that lost sync
+    // is noted there too while the reads go on.
+    char log[8192] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+    std::string line;
+    for (const char* p = log; cut.empty() && *p; ++p) {
+        if (*p != '\n') {
+            line += *p;
+            continue;
+        }
+        line.erase(0, line.find_first_not_of(' '));
+        const bool dataChunk = line.rfind("data :", 0) == 0 || line.rfind("SSND :", 0) == 0;
+        if (dataChunk && line.find("(should be") != std::string::npos)
+            cut = "its audio data is shorter than its header says";
+        else if (line.rfind("ERROR", 0) == 0)
+            cut = "the decoder reports \"" + line + "\"";
+        line.clear();
+    }
+    if (!cut.empty())
+        throw HostError(path + " is cut short or damaged: " + cut);
 }
 
 PendingFile::PendingFile(const std::string& path) : finalPath(path)

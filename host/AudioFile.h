@@ -24,12 +24,20 @@ public:
 
     // Reads up to n interleaved frames (scaled to full scale 1.0); fewer
     // only at the end of the file.
+    // HostError on a read error.
     size_t read(float* frames, size_t n);
     size_t read(double* frames, size_t n);
+    // After the last read: HostError when the file held less audio than its
+    // header promised (cut short, or damaged so the decoder lost its way).
+    void checkComplete() const;
 
 private:
+    size_t counted(sf_count_t got, size_t n);
+
+    std::string path;
     SNDFILE* file = nullptr;
     SF_INFO info{};
+    int64_t consumed = 0;
 };
 
 // A file created under a temporary name in the directory of its final path.

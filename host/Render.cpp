@@ -146,6 +146,7 @@ RenderSummary renderFile(const RenderOptions& options)
     else
         run<float>(fx, reader, writer, options.block, summary.latency, bar);
     host->close();
+    reader.checkComplete();
     writer.commit();
     summary.frames = reader.frames();
     summary.clipped = writer.clippedSamples();

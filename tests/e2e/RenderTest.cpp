@@ -190,13 +190,23 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
     std::ofstream(dir / "text.wav") << "not audio at all\n";
     std::ofstream(dir / "out.wav") << "an older file\n";
     fs::create_directory(dir / "taken.wav");
+    // Files cut short after their headers were written.
+    for (const auto& [name, format] : {std::pair<std::string, int>{"cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                                       {"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+                                       {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}}) {
+        Audio a = noise(2, 44100);
+        a.format = format;
+        writeAudio(dir / name, a);
+        fs::resize_file(dir / name, fs::file_size(dir / name) / 2);
+    }
     const std::set<fs::path> before = dir.list();
 
     const std::string in = dir / "in.wav", out = dir / "out.wav";
     // The last fails only when the finished file is put in place.
     const std::vector<std::vector<std::string>> runs = {
         {"render", dir / "three.wav", out}, {"render", dir / "missing.wav", out},
-        {"render", dir / "text.wav", out}, {"render", in, out, "--set", "Loudness=0.5"},
+        {"render", dir / "text.wav", out}, {"render", dir / "cut.wav", out},
+        {"render", dir / "cut.aiff", out}, {"render", dir / "cut.flac", out, "--double"}, {"render", in, out, "--set", "Loudness=0.5"},
         {"render", in, out, "--set", "42=0.5"}, {"render", in, out, "--set", "LFgain=1.5"},
         {"render", in, out, "--set", "LFgain=loud"}, {"render", in, out, "--set", "LFgain"},
         {"render", in, out, "--set", "LMFfreq=440Hz"}, {"render", in, out, "--set", "SAT=maybe"},
