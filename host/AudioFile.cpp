@@ -137,6 +137,7 @@ void AudioReader::checkComplete() const
 
 PendingFile::PendingFile(const std::string& path) : finalPath(path)
 {
+    checkOutputPath(path);
     size_t slash = path.find_last_of('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -199,30 +200,58 @@ void removePendingFilesOnSignals()
         signal(sig, onStopSignal);
 }
 
-int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate,
-                    bool* unknownExtension)
+namespace {
+
+struct OutputFormat {
+    const char* extension;
+    int major;
+    int own;  // the sample type used when the input's does not fit
+};
+
+const OutputFormat kOutputFormats[] = {
+    {"wav", SF_FORMAT_WAV, SF_FORMAT_FLOAT},       {"flac", SF_FORMAT_FLAC, SF_FORMAT_PCM_24},
+    {"aiff", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},     {"aif", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},
+    {"ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS},      {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+    {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+};
+
+int formatFor(const OutputFormat& f, int inputFormat, int channels, int rate)
 {
-    std::string ext = extensionOf(path);
-    int major = SF_FORMAT_WAV, fallback = SF_FORMAT_FLOAT;
-    if (unknownExtension)
-        *unknownExtension =
-            ext != "wav" && ext != "flac" && ext != "aiff" && ext != "aif" && ext != "ogg";
-    if (ext == "flac") {
-        major = SF_FORMAT_FLAC;
-        fallback = SF_FORMAT_PCM_24;
-    } else if (ext == "aiff" || ext == "aif") {
-        major = SF_FORMAT_AIFF;
-    } else if (ext == "ogg") {
-        major = SF_FORMAT_OGG;
-        fallback = SF_FORMAT_VORBIS;
-    }
-    int same = major | (inputFormat & SF_FORMAT_SUBMASK);
+    // sf_format_check passes Opus at any rate, but its encoder takes only these.
+    if (f.own == SF_FORMAT_OPUS && rate != 8000 && rate != 12000 && rate != 16000 &&
+        rate != 24000 && rate != 48000)
+        return 0;
+    const int same = f.major | (inputFormat & SF_FORMAT_SUBMASK);
     if (formatWorks(same, channels, rate))
         return same;
-    if (formatWorks(major | fallback, channels, rate))
-        return major | fallback;
-    throw HostError("cannot write " + path + ": libsndfile cannot write that format with " +
-                    std::to_string(channels) + " channel(s) at " + std::to_string(rate) + " Hz");
+    return formatWorks(f.major | f.own, channels, rate) ? f.major | f.own : 0;
+}
+
+}  // namespace
+
+void checkOutputPath(const std::string& path)
+{
+    struct stat st {};
+    if ((!path.empty() && path.back() == '/') ||
+        (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+        throw HostError("cannot write " + path + ": it is a directory; give a file name");
+}
+
+int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate)
+{
+    const std::string ext = extensionOf(path);
+    std::string writable;
+    for (const OutputFormat& f : kOutputFormats) {
+        const int format = formatFor(f, inputFormat, channels, rate);
+        if (ext == f.extension && format)
+            return format;
+        if (format)
+            writable += (writable.empty() ? "." : ", .") + std::string(f.extension);
+    }
+    const std::string what = ext.empty() ? "a name without an extension" : "." + ext;
+    throw HostError("cannot write " + path + ": the output format comes from the extension, and " +
+                    what + " is not one libsndfile writes here with " + std::to_string(channels) +
+                    " channel(s) at " + std::to_string(rate) + " Hz (" + writable + ")");
 }
 
 AudioWriter::AudioWriter(const std::string& path, int format, int channels, int rate)

@@ -67,14 +67,17 @@ void writeFileCompletely(const std::string& path, const std::string& contents);
 // Installs the signal handlers that remove pending temporaries.
 void removePendingFilesOnSignals();
 
+// HostError when path names a directory (or ends in '/'), so nothing can
+// be written under that name.
+void checkOutputPath(const std::string& path);
+
 // The libsndfile format for writing path: the major format from its
-// extension (.wav, .flac, .aiff/.aif, .ogg; anything else WAV) with the
-// sample type of inputFormat when that major format takes it, else the major
-// format's own (32-bit float for WAV and AIFF, 24-bit for FLAC, Vorbis for
-// Ogg). HostError when libsndfile can write neither. *unknownExtension, when
-// given, tells whether the extension was none of these.
-int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate,
-                    bool* unknownExtension = nullptr);
+// extension (.wav, .flac, .aiff/.aif, .ogg, .opus, .mp3) with the sample type
+// of inputFormat when that major format takes it, else the major format's
+// own (32-bit float for WAV and AIFF, 24-bit for FLAC, Vorbis, Opus, MPEG
+// layer III). HostError for any other extension and for a format the
+// installed libsndfile cannot write, naming those it can.
+int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate);
 
 class AudioWriter {
 public:

@@ -10,6 +10,7 @@
 #include "editor/ADEditor.h"
 #include "gui/CFrame.h"
 #include "gui/VSTGUIEditorInterface.h"
+#include "host/AudioFile.h"
 #include "host/HostError.h"
 #include "host/Options.h"
 #include "host/PluginHost.h"
@@ -54,6 +55,10 @@ int snapshotCommand(ArgList& args)
     }
     if (out.empty())
         throw UsageError("snapshot needs an output file (OUT.png)");
+    const std::string ext = out.size() >= 4 ? out.substr(out.size() - 4) : "";
+    if (ext != ".png" && ext != ".PNG")
+        throw UsageError("snapshot writes a PNG picture; its name must end in .png, not " + out);
+    checkOutputPath(out);
     if (!options.pluginPath.empty())
         throw UsageError("snapshot draws the editor built with this program; --plugin is not taken");
 

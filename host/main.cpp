@@ -31,8 +31,9 @@ const CommandHelp kCommands[] = {
      "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
      "               [--compensate] [--plugin PATH]\n"
      "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
-     "      plug-in at the file's rate; OUT takes its format from its extension and\n"
-     "      the input's sample type where it can\n"},
+     "      plug-in at the file's rate; OUT takes its format from its extension\n"
+     "      (.wav .flac .aiff .ogg .opus .mp3, as the installed libsndfile writes\n"
+     "      them) and the input's sample type where it can\n"},
     {"response",
      "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
      "                   [--plugin PATH]\n"

@@ -190,6 +190,7 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
     std::ofstream(dir / "text.wav") << "not audio at all\n";
     std::ofstream(dir / "out.wav") << "an older file\n";
     fs::create_directory(dir / "taken.wav");
+    fs::create_directory(dir / "taken.png");
     // Files cut short after their headers were written.
     for (const auto& [name, format] : {std::pair<std::string, int>{"cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
                                        {"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
@@ -215,7 +216,10 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
         {"render", in, out, "--program", "6"}, {"render", in, out, "--frobnicate"},
         {"render", in}, {"render", in, out, "--plugin", dir / "none.so"},
         {"render", in, dir / "nowhere/out.wav"}, {"frobnicate"},
-        {"info", "--state", dir / "missing.state"}, {"render", in, dir / "taken.wav"}};
+        {"info", "--state", dir / "missing.state"}, {"render", in, dir / "taken.wav"},
+        {"render", in, dir / "out.xyz"}, {"render", in, dir / "out"}, {"render", in, dir / "out.WAV/"},
+        {"snapshot", dir / "editor.jpg"}, {"snapshot", dir / "taken.png"},
+        {"response", dir / "response.svg"}, {"response", dir / "taken.png"}};
     for (const auto& args : runs) {
         SCOPED_TRACE(testing::PrintToString(args));
         Result r = host(args);
@@ -224,6 +228,43 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
         EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one line: " << r.out;
         EXPECT_EQ(dir.list(), before);
         EXPECT_EQ(contents(out), "an older file\n");
+        if (args.back().find("taken") != std::string::npos) {
+            EXPECT_NE(r.out.find("is a directory"), std::string::npos) << r.out;
+        }
+    }
+}
+
+// Each extension gets its own format, where the installed libsndfile writes
+// it; where it does not, the run is refused rather than written as another.
+TEST(RenderCommand, OutputFormatFollowsTheExtension)
+{
+    TempDir dir;
+    Audio in = noise(2, 9600);
+    in.rate = 48000;  // one Opus takes
+    writeAudio(dir / "in.wav", in);
+    const struct {
+        const char* name;
+        int major, sub;
+    } formats[] = {{"out.wav", SF_FORMAT_WAV, SF_FORMAT_FLOAT},
+                   {"out.flac", SF_FORMAT_FLAC, SF_FORMAT_PCM_24},
+                   {"out.aif", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},
+                   {"out.ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS},
+                   {"OUT.OPUS", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+                   {"out.mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        SF_INFO check{0, 48000, 2, f.major | f.sub, 0, 0};
+        Result r = host({"render", dir / "in.wav", dir / f.name});
+        if (!sf_format_check(&check)) {
+            EXPECT_NE(r.status, 0);
+            EXPECT_FALSE(fs::exists(dir / f.name));
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.out;
+        Audio out = readAudio(dir / f.name);
+        EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK, f.major);
+        EXPECT_EQ(out.channels, 2);
+        EXPECT_GE(out.frames(), in.frames());
     }
 }
 
