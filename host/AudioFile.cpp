@@ -135,8 +135,35 @@ void AudioReader::checkComplete() const
         throw HostError(path + " is cut short or damaged: " + cut);
 }
 
-PendingFile::PendingFile(const std::string& path) : finalPath(path)
+namespace {
+
+// The file a name stands for: a symbolic link (or a chain of them, dangling
+// or not) is followed to its target, so the file replaced is the target and
+// the link stays.
+std::string followLinks(std::string path)
 {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = readlink(path.c_str(), target.data(), target.size() - 1);
+        if (n < 0)
+            return path;
+        std::string next(target.data(), static_cast<size_t>(n));
+        size_t slash = path.find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = path.substr(0, slash + 1) + next;
+        path = next;
+    }
+    throw HostError("cannot write " + path + ": too many levels of symbolic links");
+}
+
+}  // namespace
+
+PendingFile::PendingFile(const std::string& given) : finalPath(followLinks(given))
+{
+    const std::string& path = finalPath;
     checkOutputPath(path);
     size_t slash = path.find_last_of('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -151,10 +178,20 @@ PendingFile::PendingFile(const std::string& path) : finalPath(path)
         throw HostError("cannot write " + path + ": " + strerror(errno));
     tempPath = name.data();
     slot = registerPending(tempPath);
-    // mkstemp makes the file private; give it the mode any new file gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    // mkstemp makes the file private: a file replaced keeps its mode (and
+    // owner, where that is allowed); a new one gets the mode any new file gets.
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        fchmod(descriptor, old.st_mode & 07777);
+        if (fchown(descriptor, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's group or root may give the file away; the
+            // mode set above is what matters most.
+        }
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(descriptor, 0666 & ~mask);
+    }
 }
 
 PendingFile::~PendingFile()

@@ -41,7 +41,8 @@ private:
 };
 
 // A file created under a temporary name in the directory of its final path.
-// commit() renames it over the final path; destroyed without commit, it
+// commit() renames it over the final path (the target, when the path is a
+// symbolic link), keeping the mode of the file it replaces; destroyed without commit, it
 // removes the temporary. The temporary is also removed when the program is
 // stopped by SIGINT, SIGTERM or SIGHUP (see removePendingFilesOnSignals).
 class PendingFile {

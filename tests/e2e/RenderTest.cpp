@@ -306,3 +306,37 @@ TEST(DemoCommand, RendersEveryProgramWithItsPlot)
             << name;
     }
 }
+
+// A file replaced keeps its mode, and a symbolic link keeps pointing at the
+// file it names, which is the one rewritten: audio and tables alike.
+TEST(RenderCommand, ReplacingAFileKeepsItsModeAndItsLinks)
+{
+    TempDir dir;
+    writeAudio(dir / "in.wav", noise(1, 3000));
+    fs::create_directory(dir / "kept");
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "kept/mode.wav"}).status, 0);
+    fs::permissions(dir / "kept/mode.wav", fs::perms::owner_read | fs::perms::owner_write |
+                                               fs::perms::group_read);
+    std::ofstream(dir / "kept/table.csv") << "older\n";
+    fs::create_symlink("kept/mode.wav", dir / "link.wav");
+    fs::create_symlink("kept/table.csv", dir / "link.csv");
+    fs::create_symlink("kept/new.wav", dir / "dangling.wav");
+
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "kept/mode.wav", "--set", "LFgain=+6dB"}).status,
+              0);
+    EXPECT_EQ(fs::status(dir / "kept/mode.wav").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "link.wav"}).status, 0);
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "dangling.wav"}).status, 0);
+    ASSERT_EQ(host({"response", dir / "link.csv"}).status, 0);
+    for (const char* link : {"link.wav", "link.csv", "dangling.wav"})
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    EXPECT_EQ(fs::status(dir / "kept/mode.wav").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(readAudio(dir / "kept/mode.wav").frames(), 3000u);
+    EXPECT_EQ(readAudio(dir / "kept/new.wav").frames(), 3000u);
+    EXPECT_EQ(contents(dir / "kept/table.csv").rfind("frequency_hz,", 0), 0u);
+    // Nothing but the files named is left in either folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), {}), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 5);
+}
