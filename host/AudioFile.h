@@ -53,6 +53,8 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     int fd() const { return descriptor; }
+    // The temporary's name, for writers that open files by name.
+    const std::string& temporaryPath() const { return tempPath; }
     void commit();
 
 private:

@@ -92,10 +92,13 @@ int snapshotCommand(ArgList& args)
     auto* frameOwner = dynamic_cast<VSTGUIEditorInterface*>(editor);
     CFrame* frame = frameOwner ? frameOwner->getFrame() : nullptr;
     editor->idle();
-    const bool saved = frame && frame->saveToPNG(out);
+    // Drawn into a pending file, so a failure leaves any older picture as it was.
+    PendingFile file(out);
+    const bool saved = frame && frame->saveToPNG(file.temporaryPath());
     editor->close();
     if (!saved)
         throw HostError("cannot write " + out);
+    file.commit();
     std::cout << "editor (" << title << ") drawn into " << out << '\n';
     return 0;
 }

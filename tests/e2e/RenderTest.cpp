@@ -321,6 +321,7 @@ TEST(RenderCommand, ReplacingAFileKeepsItsModeAndItsLinks)
     fs::create_symlink("kept/mode.wav", dir / "link.wav");
     fs::create_symlink("kept/table.csv", dir / "link.csv");
     fs::create_symlink("kept/new.wav", dir / "dangling.wav");
+    fs::create_symlink("kept/editor.png", dir / "editor.png");
 
     ASSERT_EQ(host({"render", dir / "in.wav", dir / "kept/mode.wav", "--set", "LFgain=+6dB"}).status,
               0);
@@ -329,14 +330,16 @@ TEST(RenderCommand, ReplacingAFileKeepsItsModeAndItsLinks)
     ASSERT_EQ(host({"render", dir / "in.wav", dir / "link.wav"}).status, 0);
     ASSERT_EQ(host({"render", dir / "in.wav", dir / "dangling.wav"}).status, 0);
     ASSERT_EQ(host({"response", dir / "link.csv"}).status, 0);
-    for (const char* link : {"link.wav", "link.csv", "dangling.wav"})
+    ASSERT_EQ(host({"snapshot", dir / "editor.png"}).status, 0);
+    for (const char* link : {"link.wav", "link.csv", "dangling.wav", "editor.png"})
         EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
     EXPECT_EQ(fs::status(dir / "kept/mode.wav").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(readAudio(dir / "kept/mode.wav").frames(), 3000u);
     EXPECT_EQ(readAudio(dir / "kept/new.wav").frames(), 3000u);
     EXPECT_EQ(contents(dir / "kept/table.csv").rfind("frequency_hz,", 0), 0u);
+    EXPECT_EQ(contents(dir / "kept/editor.png").substr(0, 4), "\x89PNG");
     // Nothing but the files named is left in either folder.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), {}), 3);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 5);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), {}), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 6);
 }
