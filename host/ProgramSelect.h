@@ -13,8 +13,6 @@ class PluginHost;
 // any other plug-in the names it gives (effGetProgramNameIndexed).
 std::vector<std::string> programNames(PluginHost& host, bool userDefaults = false);
 
-// The index of the program wanted names: its number, or its name compared
-// without regard to case. Throws HostError listing the choices otherwise.
 // The plug-in's unique ID ('KRTA').
 constexpr int32_t kSylvatoneId = 0x4B525441;
 
@@ -22,6 +20,9 @@ constexpr int32_t kSylvatoneId = 0x4B525441;
 // host knows.
 bool isSylvatone(const AEffect* fx);
 
+// The index in programNames(host, userDefaults) of the program wanted names:
+// its number, or its name compared without regard to case. Throws HostError
+// listing the choices otherwise.
 int resolveProgram(PluginHost& host, const std::string& wanted, bool userDefaults = false);
 
 // Puts program n of programNames(host, userDefaults) into effect. Sylvatone
