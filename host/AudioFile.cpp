@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -71,7 +72,7 @@ bool formatWorks(int format, int channels, int rate)
 
 }  // namespace
 
-AudioReader::AudioReader(const std::string& path)
+AudioReader::AudioReader(const std::string& path) : path(path)
 {
     if (access(path.c_str(), R_OK) != 0)
         throw HostError("cannot read " + path + ": " + strerror(errno));
@@ -86,20 +87,84 @@ AudioReader::~AudioReader()
         sf_close(file);
 }
 
+size_t AudioReader::counted(sf_count_t got, size_t n)
+{
+    if (got < static_cast<sf_count_t>(n) && sf_error(file) != SF_ERR_NO_ERROR)
+        throw HostError("cannot read " + path + ": " + sf_strerror(file));
+    got = std::max<sf_count_t>(got, 0);
+    consumed += got;
+    return static_cast<size_t>(got);
+}
+
 size_t AudioReader::read(float* frames, size_t n)
 {
-    sf_count_t got = sf_readf_float(file, frames, static_cast<sf_count_t>(n));
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    return counted(sf_readf_float(file, frames, static_cast<sf_count_t>(n)), n);
 }
 
 size_t AudioReader::read(double* frames, size_t n)
 {
-    sf_count_t got = sf_readf_double(file, frames, static_cast<sf_count_t>(n));
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    return counted(sf_readf_double(file, frames, static_cast<sf_count_t>(n)), n);
 }
 
-PendingFile::PendingFile(const std::string& path) : finalPath(path)
+void AudioReader::checkComplete() const
 {
+    std::string cut;
+    if (info.frames != SF_COUNT_MAX && consumed < info.frames)
+        cut = std::to_string(consumed) + " of the " + std::to_string(info.frames) +
+              " frames it announces";
+    // libsndfile shortens a data chunk that runs past the end of the file to
+    // what is there, and notes it in its log; a FLAC decoder that lost sync
+    // is noted there too while the reads go on.
+    char log[8192] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+    std::string line;
+    for (const char* p = log; cut.empty() && *p; ++p) {
+        if (*p != '\n') {
+            line += *p;
+            continue;
+        }
+        line.erase(0, line.find_first_not_of(' '));
+        const bool dataChunk = line.rfind("data :", 0) == 0 || line.rfind("SSND :", 0) == 0;
+        if (dataChunk && line.find("(should be") != std::string::npos)
+            cut = "its audio data is shorter than its header says";
+        else if (line.rfind("ERROR", 0) == 0)
+            cut = "the decoder reports \"" + line + "\"";
+        line.clear();
+    }
+    if (!cut.empty())
+        throw HostError(path + " is cut short or damaged: " + cut);
+}
+
+namespace {
+
+// The file a name stands for: a symbolic link (or a chain of them, dangling
+// or not) is followed to its target, so the file replaced is the target and
+// the link stays.
+std::string followLinks(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = readlink(path.c_str(), target.data(), target.size() - 1);
+        if (n < 0)
+            return path;
+        std::string next(target.data(), static_cast<size_t>(n));
+        size_t slash = path.find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = path.substr(0, slash + 1) + next;
+        path = next;
+    }
+    throw HostError("cannot write " + path + ": too many levels of symbolic links");
+}
+
+}  // namespace
+
+PendingFile::PendingFile(const std::string& given) : finalPath(followLinks(given))
+{
+    const std::string& path = finalPath;
+    checkOutputPath(path);
     size_t slash = path.find_last_of('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -113,10 +178,20 @@ PendingFile::PendingFile(const std::string& path) : finalPath(path)
         throw HostError("cannot write " + path + ": " + strerror(errno));
     tempPath = name.data();
     slot = registerPending(tempPath);
-    // mkstemp makes the file private; give it the mode any new file gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    // mkstemp makes the file private: a file replaced keeps its mode (and
+    // owner, where that is allowed); a new one gets the mode any new file gets.
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        fchmod(descriptor, old.st_mode & 07777);
+        if (fchown(descriptor, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's group or root may give the file away; the
+            // mode set above is what matters most.
+        }
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(descriptor, 0666 & ~mask);
+    }
 }
 
 PendingFile::~PendingFile()
@@ -162,30 +237,58 @@ void removePendingFilesOnSignals()
         signal(sig, onStopSignal);
 }
 
-int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate,
-                    bool* unknownExtension)
+namespace {
+
+struct OutputFormat {
+    const char* extension;
+    int major;
+    int own;  // the sample type used when the input's does not fit
+};
+
+const OutputFormat kOutputFormats[] = {
+    {"wav", SF_FORMAT_WAV, SF_FORMAT_FLOAT},       {"flac", SF_FORMAT_FLAC, SF_FORMAT_PCM_24},
+    {"aiff", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},     {"aif", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},
+    {"ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS},      {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+    {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+};
+
+int formatFor(const OutputFormat& f, int inputFormat, int channels, int rate)
 {
-    std::string ext = extensionOf(path);
-    int major = SF_FORMAT_WAV, fallback = SF_FORMAT_FLOAT;
-    if (unknownExtension)
-        *unknownExtension =
-            ext != "wav" && ext != "flac" && ext != "aiff" && ext != "aif" && ext != "ogg";
-    if (ext == "flac") {
-        major = SF_FORMAT_FLAC;
-        fallback = SF_FORMAT_PCM_24;
-    } else if (ext == "aiff" || ext == "aif") {
-        major = SF_FORMAT_AIFF;
-    } else if (ext == "ogg") {
-        major = SF_FORMAT_OGG;
-        fallback = SF_FORMAT_VORBIS;
-    }
-    int same = major | (inputFormat & SF_FORMAT_SUBMASK);
+    // sf_format_check passes Opus at any rate, but its encoder takes only these.
+    if (f.own == SF_FORMAT_OPUS && rate != 8000 && rate != 12000 && rate != 16000 &&
+        rate != 24000 && rate != 48000)
+        return 0;
+    const int same = f.major | (inputFormat & SF_FORMAT_SUBMASK);
     if (formatWorks(same, channels, rate))
         return same;
-    if (formatWorks(major | fallback, channels, rate))
-        return major | fallback;
-    throw HostError("cannot write " + path + ": libsndfile cannot write that format with " +
-                    std::to_string(channels) + " channel(s) at " + std::to_string(rate) + " Hz");
+    return formatWorks(f.major | f.own, channels, rate) ? f.major | f.own : 0;
+}
+
+}  // namespace
+
+void checkOutputPath(const std::string& path)
+{
+    struct stat st {};
+    if ((!path.empty() && path.back() == '/') ||
+        (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+        throw HostError("cannot write " + path + ": it is a directory; give a file name");
+}
+
+int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate)
+{
+    const std::string ext = extensionOf(path);
+    std::string writable;
+    for (const OutputFormat& f : kOutputFormats) {
+        const int format = formatFor(f, inputFormat, channels, rate);
+        if (ext == f.extension && format)
+            return format;
+        if (format)
+            writable += (writable.empty() ? "." : ", .") + std::string(f.extension);
+    }
+    const std::string what = ext.empty() ? "a name without an extension" : "." + ext;
+    throw HostError("cannot write " + path + ": the output format comes from the extension, and " +
+                    what + " is not one libsndfile writes here with " + std::to_string(channels) +
+                    " channel(s) at " + std::to_string(rate) + " Hz (" + writable + ")");
 }
 
 AudioWriter::AudioWriter(const std::string& path, int format, int channels, int rate)

@@ -24,16 +24,25 @@ public:
 
     // Reads up to n interleaved frames (scaled to full scale 1.0); fewer
     // only at the end of the file.
+    // HostError on a read error.
     size_t read(float* frames, size_t n);
     size_t read(double* frames, size_t n);
+    // After the last read: HostError when the file held less audio than its
+    // header promised (cut short, or damaged so the decoder lost its way).
+    void checkComplete() const;
 
 private:
+    size_t counted(sf_count_t got, size_t n);
+
+    std::string path;
     SNDFILE* file = nullptr;
     SF_INFO info{};
+    int64_t consumed = 0;
 };
 
 // A file created under a temporary name in the directory of its final path.
-// commit() renames it over the final path; destroyed without commit, it
+// commit() renames it over the final path (the target, when the path is a
+// symbolic link), keeping the mode of the file it replaces; destroyed without commit, it
 // removes the temporary. The temporary is also removed when the program is
 // stopped by SIGINT, SIGTERM or SIGHUP (see removePendingFilesOnSignals).
 class PendingFile {
@@ -44,6 +53,8 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     int fd() const { return descriptor; }
+    // The temporary's name, for writers that open files by name.
+    const std::string& temporaryPath() const { return tempPath; }
     void commit();
 
 private:
@@ -59,14 +70,17 @@ void writeFileCompletely(const std::string& path, const std::string& contents);
 // Installs the signal handlers that remove pending temporaries.
 void removePendingFilesOnSignals();
 
+// HostError when path names a directory (or ends in '/'), so nothing can
+// be written under that name.
+void checkOutputPath(const std::string& path);
+
 // The libsndfile format for writing path: the major format from its
-// extension (.wav, .flac, .aiff/.aif, .ogg; anything else WAV) with the
-// sample type of inputFormat when that major format takes it, else the major
-// format's own (32-bit float for WAV and AIFF, 24-bit for FLAC, Vorbis for
-// Ogg). HostError when libsndfile can write neither. *unknownExtension, when
-// given, tells whether the extension was none of these.
-int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate,
-                    bool* unknownExtension = nullptr);
+// extension (.wav, .flac, .aiff/.aif, .ogg, .opus, .mp3) with the sample type
+// of inputFormat when that major format takes it, else the major format's
+// own (32-bit float for WAV and AIFF, 24-bit for FLAC, Vorbis, Opus, MPEG
+// layer III). HostError for any other extension and for a format the
+// installed libsndfile cannot write, naming those it can.
+int outputFormatFor(const std::string& path, int inputFormat, int channels, int rate);
 
 class AudioWriter {
 public:

@@ -126,7 +126,7 @@ int demoCommand(ArgList& args)
     if (dir.back() != '/')
         dir += '/';
 
-    std::vector<std::string> names = programNames(*loadPlugin(plugin));
+    std::vector<std::string> names = programNames(*loadPlugin(plugin), plugin.userDefaults);
     if (names.empty())
         throw HostError("the plug-in names no programs");
 

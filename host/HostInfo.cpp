@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "host/ParameterValues.h"
 #include "host/PluginHost.h"
+#include "host/ProgramSelect.h"
 
 namespace {
 
@@ -60,7 +63,7 @@ void printPins(PluginHost& host, std::ostream& out, int32_t opcode, int32_t coun
 
 }  // namespace
 
-void printPluginInfo(PluginHost& host, std::ostream& out)
+void printPluginInfo(PluginHost& host, std::ostream& out, bool userDefaults)
 {
     const AEffect* fx = host.effect();
     if (!fx)
@@ -91,14 +94,19 @@ void printPluginInfo(PluginHost& host, std::ostream& out)
         char line[128];
         std::string name = host.paramName(i);
         std::string display = host.paramDisplay(i);
-        snprintf(line, sizeof line, "  %2d  %-8s %s\n", i, name.empty() ? "-" : name.c_str(),
+        snprintf(line, sizeof line, "  %2d  %-8s %-8s", i, name.empty() ? "-" : name.c_str(),
                  display.c_str());
-        out << line;
+        const parameter_values::Table* table =
+            isSylvatone(fx) ? parameter_values::tableFor(i) : nullptr;
+        std::string values = table ? "  " + parameter_values::allowedValues(*table) : "";
+        std::string text = line + values;
+        text.erase(text.find_last_not_of(' ') + 1);
+        out << text << '\n';
     }
 
     out << "host programs: " << fx->numPrograms << " (current: \"" << host.programName() << "\")\n";
     out << "programs:\n";
-    std::string name;
-    for (int32_t i = 0; i < 128 && host.programNameIndexed(i, &name); ++i)
-        out << "  " << i << "  " << name << '\n';
+    const std::vector<std::string> names = programNames(host, userDefaults);
+    for (size_t i = 0; i < names.size(); ++i)
+        out << "  " << i << "  " << names[i] << '\n';
 }

@@ -5,6 +5,7 @@
 
 class PluginHost;
 
-// Prints identity, flags, pins, latency, parameters and programs. The host
-// should have been started (the latency is read after resume).
-void printPluginInfo(PluginHost& host, std::ostream& out);
+// Prints identity, flags, pins, latency, parameters and the programs
+// --program chooses from (see programNames). The host should have been
+// started (the latency is read after resume).
+void printPluginInfo(PluginHost& host, std::ostream& out, bool userDefaults = false);

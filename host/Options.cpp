@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "host/HostError.h"
+#include "host/ParameterValues.h"
 #include "host/PluginHost.h"
 #include "host/ProgramSelect.h"
 
@@ -31,9 +32,11 @@ std::string lowered(std::string s)
 struct Setting {
     std::string name;
     float value;
+    bool natural;  // written in the control's own terms, so Sylvatone's alone
 };
 
-// Splits NAME=VALUE; the value must be a finite number from 0 to 1.
+// Splits NAME=VALUE; the value is a number from 0 to 1, or for Sylvatone's
+// controls a value as the display shows it ("+3dB", "443Hz", "16k", "on").
 Setting parseSetting(const std::string& text)
 {
     size_t eq = text.rfind('=');
@@ -44,10 +47,17 @@ Setting parseSetting(const std::string& text)
     errno = 0;
     char* end = nullptr;
     double value = number.empty() ? NAN : strtod(number.c_str(), &end);
-    if (number.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value < 0.0 ||
-        value > 1.0)
-        throw UsageError("--set " + text + ": the value must be a number from 0 to 1");
-    return {name, static_cast<float>(value)};
+    if (!number.empty() && *end == '\0' && errno == 0 && std::isfinite(value) && value >= 0.0 &&
+        value <= 1.0 && number[0] != '+' && number[0] != '-')
+        return {name, static_cast<float>(value), false};
+    if (const parameter_values::Table* table = parameter_values::tableFor(name)) {
+        float normalised = 0;
+        if (parameter_values::naturalValue(*table, number, &normalised))
+            return {name, normalised, true};
+        throw UsageError("--set " + text + ": " + table->name + " takes " +
+                         parameter_values::allowedValues(*table) + ", or a number from 0 to 1");
+    }
+    throw UsageError("--set " + text + ": the value must be a number from 0 to 1");
 }
 
 int resolveParameter(PluginHost& host, const std::string& name)
@@ -99,6 +109,8 @@ bool takePluginOption(const std::string& arg, ArgList& args, PluginOptions& opti
         options.program = args.valueOf(arg);
         if (options.program.empty())
             throw UsageError("--program needs a number or a name");
+    } else if (arg == "--user-defaults") {
+        options.userDefaults = true;
     } else if (arg == "--set") {
         options.settings.push_back(args.valueOf(arg));
         parseSetting(options.settings.back());
@@ -140,16 +152,27 @@ std::string applyPluginOptions(PluginHost& host, const PluginOptions& options)
         applyPresetFile(host, options.bankFile, true);
     if (!options.presetFile.empty())
         applyPresetFile(host, options.presetFile, false);
-    if (!options.program.empty()) {
-        int n = resolveProgram(host, options.program);
-        if (!selectInternalProgram(host, n))
+    // Sylvatone starts from the defaults the user stored; a run without them
+    // starts from the factory's first program, so it gives the same result
+    // for everyone.
+    const bool fromFiles =
+        !options.stateFile.empty() || !options.bankFile.empty() || !options.presetFile.empty();
+    std::string program = options.program;
+    if (program.empty() && !fromFiles && !options.userDefaults && isSylvatone(host.effect()))
+        program = "0";
+    if (!program.empty()) {
+        int n = resolveProgram(host, program, options.userDefaults);
+        if (!selectInternalProgram(host, n, options.userDefaults))
             throw HostError("the plug-in cannot select program " + std::to_string(n));
-        title = programNames(host)[static_cast<size_t>(n)];
+        title = programNames(host, options.userDefaults)[static_cast<size_t>(n)];
     } else {
         title = host.programName();
     }
     for (const std::string& text : options.settings) {
         Setting s = parseSetting(text);
+        if (s.natural && !isSylvatone(host.effect()))
+            throw HostError("--set " + text + ": only Sylvatone's controls take values in their "
+                            "own units; give this plug-in a number from 0 to 1");
         host.setParameter(resolveParameter(host, s.name), s.value);
         title +=
             (title.empty() ? "" : ", ") + s.name + "=" + trimmed(text.substr(text.rfind('=') + 1));

@@ -15,6 +15,7 @@ struct PluginOptions {
     std::string bankFile;               // --bank FILE.zyb: program 0 of a bank file
     std::string program;                // --program N|NAME, empty when not given
     std::vector<std::string> settings;  // --set NAME=VALUE, in command-line order
+    bool userDefaults = false;          // --user-defaults: the user's stored default bank
 };
 
 // The arguments of one command, taken front to back.
@@ -34,7 +35,7 @@ private:
 };
 
 // Takes arg (and its value from args) when it is --plugin, --state,
-// --preset, --bank, --program or --set; false for anything else. A --set that is not NAME=VALUE with VALUE
+// --preset, --bank, --program, --set or --user-defaults; false for anything else. A --set that is not NAME=VALUE with VALUE
 // from 0 to 1 is a UsageError.
 bool takePluginOption(const std::string& arg, ArgList& args, PluginOptions& options);
 

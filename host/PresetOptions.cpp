@@ -50,6 +50,13 @@ public:
 
 }  // namespace
 
+void userDefaultBank(ProgramRecord* programs)
+{
+    FileStore store;
+    loadDefaultBank(store, Preferences());
+    memcpy(programs, store.records, sizeof store.records);
+}
+
 void applyStateFile(PluginHost& host, const std::string& path)
 {
     std::vector<char> bytes = readWhole(path);

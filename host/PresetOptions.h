@@ -15,3 +15,10 @@ void applyStateFile(PluginHost& host, const std::string& path);
 // a host would: every parameter, then the program name. HostError when the
 // file cannot be read or is refused.
 void applyPresetFile(PluginHost& host, const std::string& path, bool bank);
+
+struct ProgramRecord;
+
+// The user's stored default bank (the one the plug-in starts with) copied
+// into programs (kNumPrograms of them); the factory bank where none is
+// stored or it cannot be read.
+void userDefaultBank(ProgramRecord* programs);

@@ -8,11 +8,11 @@
 
 class PluginHost;
 
-// The plug-in's program names (effGetProgramNameIndexed), in order.
-std::vector<std::string> programNames(PluginHost& host);
+// The programs --program chooses from, by name in order: for Sylvatone its
+// factory bank, or with userDefaults the default bank the user stored; for
+// any other plug-in the names it gives (effGetProgramNameIndexed).
+std::vector<std::string> programNames(PluginHost& host, bool userDefaults = false);
 
-// The index of the program wanted names: its number, or its name compared
-// without regard to case. Throws HostError listing the choices otherwise.
 // The plug-in's unique ID ('KRTA').
 constexpr int32_t kSylvatoneId = 0x4B525441;
 
@@ -20,10 +20,13 @@ constexpr int32_t kSylvatoneId = 0x4B525441;
 // host knows.
 bool isSylvatone(const AEffect* fx);
 
-int resolveProgram(PluginHost& host, const std::string& wanted);
+// The index in programNames(host, userDefaults) of the program wanted names:
+// its number, or its name compared without regard to case. Throws HostError
+// listing the choices otherwise.
+int resolveProgram(PluginHost& host, const std::string& wanted, bool userDefaults = false);
 
-// Puts program n into effect. Sylvatone answers effSetProgram only for its
-// one host program, so for it every parameter is set from the host's copy of
-// the factory bank; any other plug-in gets effSetProgram. False when n
-// cannot be applied.
-bool selectInternalProgram(PluginHost& host, int n);
+// Puts program n of programNames(host, userDefaults) into effect. Sylvatone
+// answers effSetProgram only for its one host program, so for it every
+// parameter and the name are set from the host's copy of the bank; any other
+// plug-in gets effSetProgram. False when n cannot be applied.
+bool selectInternalProgram(PluginHost& host, int n, bool userDefaults = false);

@@ -121,6 +121,11 @@ RenderSummary renderFile(const RenderOptions& options)
         throw HostError(options.input + " has " + std::to_string(summary.channels) +
                         " channels; only mono and stereo files can be rendered");
 
+    // The output's format and name are settled before the plug-in runs.
+    checkOutputPath(options.output);
+    int format = outputFormatFor(options.output, reader.format(), summary.channels, summary.rate);
+    AudioWriter writer(options.output, format, summary.channels, summary.rate);
+
     auto host = loadPlugin(options.plugin);
     AEffect* fx = host->effect();
     checkCanProcess(fx, options.doublePrecision, summary.channels);
@@ -129,15 +134,6 @@ RenderSummary renderFile(const RenderOptions& options)
     restartPlugin(*host);
     summary.latency = options.compensate ? std::max(0, fx->initialDelay) : 0;
 
-    bool unknownExtension = false;
-    int format = outputFormatFor(options.output, reader.format(), summary.channels, summary.rate,
-                                 &unknownExtension);
-    if (unknownExtension)
-        fprintf(stderr,
-                "sylvatone: note: %s is written as WAV (.wav, .flac, .aiff, .aif and .ogg "
-                "choose the format)\n",
-                options.output.c_str());
-    AudioWriter writer(options.output, format, summary.channels, summary.rate);
     bool longFile = reader.frames() > kProgressAfterSeconds * summary.rate;
     ProgressBar bar(reader.frames() + summary.latency,
                     options.progress && longFile && isatty(STDERR_FILENO));
@@ -146,6 +142,7 @@ RenderSummary renderFile(const RenderOptions& options)
     else
         run<float>(fx, reader, writer, options.block, summary.latency, bar);
     host->close();
+    reader.checkComplete();
     writer.commit();
     summary.frames = reader.frames();
     summary.clipped = writer.clippedSamples();

@@ -278,6 +278,11 @@ int responseCommand(ArgList& args)
     bool tableOnly = endsWithIgnoringCase(out, ".csv");
     std::string pngPath = tableOnly ? "" : out;
     std::string csvPath = tableOnly ? out : csv ? withExtension(out, ".csv") : "";
+    if (!tableOnly && !endsWithIgnoringCase(out, ".png"))
+        throw UsageError("response writes a picture (OUT.png) or a table (OUT.csv), not " + out);
+    for (const std::string& path : {pngPath, csvPath})
+        if (!path.empty())
+            checkOutputPath(path);
 
     std::string title;
     MagnitudeResponse response = measurePluginResponse(plugin, rate, &title);

@@ -10,6 +10,7 @@
 #include "editor/ADEditor.h"
 #include "gui/CFrame.h"
 #include "gui/VSTGUIEditorInterface.h"
+#include "host/AudioFile.h"
 #include "host/HostError.h"
 #include "host/Options.h"
 #include "host/PluginHost.h"
@@ -54,6 +55,10 @@ int snapshotCommand(ArgList& args)
     }
     if (out.empty())
         throw UsageError("snapshot needs an output file (OUT.png)");
+    const std::string ext = out.size() >= 4 ? out.substr(out.size() - 4) : "";
+    if (ext != ".png" && ext != ".PNG")
+        throw UsageError("snapshot writes a PNG picture; its name must end in .png, not " + out);
+    checkOutputPath(out);
     if (!options.pluginPath.empty())
         throw UsageError("snapshot draws the editor built with this program; --plugin is not taken");
 
@@ -68,9 +73,10 @@ int snapshotCommand(ArgList& args)
     // Linked in, the program is selected inside the plug-in, as its own
     // preset strip does, so the window shows its name too.
     if (!options.program.empty()) {
-        const int n = resolveProgram(*host, options.program);
+        const int n = resolveProgram(*host, options.program, options.userDefaults);
         static_cast<CPresetSystemEffect*>(effect)->setPresetNo(n);
-        options.program.clear();
+        if (options.userDefaults)
+            options.program.clear();
     }
     std::string title = applyPluginOptions(*host, options);
     if (title.empty() || title == "Default") {
@@ -86,10 +92,13 @@ int snapshotCommand(ArgList& args)
     auto* frameOwner = dynamic_cast<VSTGUIEditorInterface*>(editor);
     CFrame* frame = frameOwner ? frameOwner->getFrame() : nullptr;
     editor->idle();
-    const bool saved = frame && frame->saveToPNG(out);
+    // Drawn into a pending file, so a failure leaves any older picture as it was.
+    PendingFile file(out);
+    const bool saved = frame && frame->saveToPNG(file.temporaryPath());
     editor->close();
     if (!saved)
         throw HostError("cannot write " + out);
+    file.commit();
     std::cout << "editor (" << title << ") drawn into " << out << '\n';
     return 0;
 }

@@ -1,5 +1,6 @@
 // sylvatone: runs the Sylvatone plug-in (or any VST 2.4 plug-in) from the
 // command line, exactly as a DAW loads it.
+#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -15,37 +16,109 @@
 
 namespace {
 
+// Each command's own usage, printed by `sylvatone COMMAND --help` and, all
+// together, by `sylvatone --help`.
+struct CommandHelp {
+    const char* name;
+    const char* text;
+    const char* options;  // the names of the options it takes, each followed by a space
+};
+
+const CommandHelp kCommands[] = {
+    {"info",
+     "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
+     "       [--program N|NAME] [--set NAME=VALUE]...\n"
+     "      print what a host sees of the plug-in, with each control's values\n",
+     "--program --user-defaults --set --plugin --state --preset --bank "},
+    {"render",
+     "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
+     "               [--compensate] [--plugin PATH]\n"
+     "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
+     "      plug-in at the file's rate; OUT takes its format from its extension\n"
+     "      (.wav .flac .aiff .ogg .opus .mp3, as the installed libsndfile writes\n"
+     "      them) and the input's sample type where it can\n",
+     "--program --user-defaults --set --block --double --compensate --plugin --state --preset --bank "},
+    {"response",
+     "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
+     "                   [--plugin PATH]\n"
+     "      measure the magnitude response from an impulse and plot it; --csv also\n"
+     "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n",
+     "--program --user-defaults --set --rate --plugin --state --preset --bank "},
+    {"snapshot",
+     "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
+     "      draw the editor off-screen into a picture\n",
+     "--program --user-defaults --set --state --preset --bank "},
+    {"demo",
+     "  demo [OUTDIR]\n"
+     "      render a test signal through every program into OUTDIR (default: out)\n",
+     "--plugin "},
+};
+
+// The options, each with its help; a command's help shows those it takes.
+struct OptionHelp {
+    const char* name;
+    const char* text;
+};
+
+const OptionHelp kOptions[] = {
+    {"--program",
+     "  --program N|NAME  start from factory program N, or the one of that name\n"},
+    {"--user-defaults",
+     "  --user-defaults   start from the default bank and program stored in the\n"
+     "                    editor; --program then names one of that bank\n"},
+    {"--set",
+     "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
+     "                    normalised value from 0 to 1, or to one of the values `info`\n"
+     "                    lists for it: LFgain=+3dB, LMFfreq=443Hz, HFfreq=16k,\n"
+     "                    HPFfreq=OFF, L-S-R=left, SAT=on; applied after --program\n"},
+    {"--block",
+     "  --block N         frames per process call (default 512)\n"},
+    {"--double",
+     "  --double          process in 64-bit (processDoubleReplacing)\n"},
+    {"--compensate",
+     "  --compensate      trim the plug-in's latency so output lines up with input\n"},
+    {"--rate",
+     "  --rate R          sample rate of the measurement (default 44100)\n"},
+    {"--plugin",
+     "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n"},
+    {"--state",
+     "  --state FILE      restore a state chunk saved by a host\n"},
+    {"--preset",
+     "  --preset FILE     a program from a preset file (.zym)\n"},
+    {"--bank",
+     "  --bank FILE       program 0 of a bank file (.zyb)\n"},
+};
+
 void usage(std::ostream& out)
 {
-    out << "usage: sylvatone COMMAND [ARGS]\n"
-           "\n"
-           "  info [--plugin PATH] [--state FILE] [--preset FILE] [--bank FILE]\n"
-           "      print what a host sees of the plug-in\n"
-           "  render IN OUT [--program N|NAME] [--set NAME=VALUE]... [--block N] [--double]\n"
-           "               [--compensate] [--plugin PATH]\n"
-           "      run an audio file (WAV, FLAC, AIFF, Ogg, ...; mono or stereo) through the\n"
-           "      plug-in at the file's rate; OUT takes its format from its extension and\n"
-           "      the input's sample type where it can\n"
-           "  response OUT.png [--program N|NAME] [--set NAME=VALUE]... [--rate R] [--csv]\n"
-           "                   [--plugin PATH]\n"
-           "      measure the magnitude response from an impulse and plot it; --csv also\n"
-           "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n"
-           "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
-           "      draw the editor off-screen into a picture\n"
-           "  demo [OUTDIR]\n"
-           "      render a test signal through every program into OUTDIR (default: out)\n"
-           "\n"
-           "  --program N|NAME  start from program N, or the one of that name\n"
-           "  --set NAME=VALUE  set a parameter (name as `info` shows it, or index) to a\n"
-           "                    normalised value from 0 to 1; applied after --program\n"
-           "  --block N         frames per process call (default 512)\n"
-           "  --double          process in 64-bit (processDoubleReplacing)\n"
-           "  --compensate      trim the plug-in's latency so output lines up with input\n"
-           "  --rate R          sample rate of the measurement (default 44100)\n"
-           "  --plugin PATH     the plug-in library to load (default: the bundle built here)\n"
-           "  --state FILE      restore a state chunk saved by a host (info, render, response)\n"
-           "  --preset FILE     a program from a preset file (.zym)\n"
-           "  --bank FILE       program 0 of a bank file (.zyb)\n";
+    out << "usage: sylvatone COMMAND [ARGS]\n\n";
+    for (const CommandHelp& c : kCommands)
+        out << c.text;
+    out << '\n';
+    for (const OptionHelp& o : kOptions)
+        out << o.text;
+}
+
+bool isHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+// `sylvatone COMMAND --help`: true (after printing) when command is known and
+// one of its arguments asks for help.
+bool commandHelp(const std::string& command, int argc, char** argv)
+{
+    bool asked = false;
+    for (int i = 2; i < argc; ++i)
+        asked = asked || isHelp(argv[i]);
+    if (!asked)
+        return false;
+    for (const CommandHelp& c : kCommands)
+        if (command == c.name) {
+            std::cout << "usage: sylvatone " << (c.text + 2) << '\n';
+            for (const OptionHelp& o : kOptions)
+                if (strstr(c.options, (std::string(o.name) + ' ').c_str()))
+                    std::cout << o.text;
+            return true;
+        }
+    return false;
 }
 
 int infoCommand(ArgList& args)
@@ -53,7 +126,7 @@ int infoCommand(ArgList& args)
     PluginOptions options;
     while (!args.empty()) {
         std::string arg = args.take();
-        if (arg != "--program" && arg != "--set" && takePluginOption(arg, args, options))
+        if (takePluginOption(arg, args, options))
             continue;
         throw UsageError("unknown option for info: " + arg);
     }
@@ -62,7 +135,7 @@ int infoCommand(ArgList& args)
     applyPluginOptions(*host, options);
     std::cout << "plug-in:   "
               << (options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath) << '\n';
-    printPluginInfo(*host, std::cout);
+    printPluginInfo(*host, std::cout, options.userDefaults);
     return 0;
 }
 
@@ -75,10 +148,12 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help") {
+    if (isHelp(command) || command == "help") {
         usage(std::cout);
         return 0;
     }
+    if (commandHelp(command, argc, argv))
+        return 0;
     removePendingFilesOnSignals();
     ArgList args(argc, argv, 2);
     try {

@@ -1,12 +1,21 @@
 // `sylvatone info` prints the host's view of the built plug-in.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "plugin/Sylvatone.h"
 #include "editor/ADEditor.h"
+#include "host/ParameterValues.h"
+#include "host/PluginHost.h"
+#include "engine/FactoryPresets.h"
+#include "engine/Parameters.h"
+#include "presets/PresetFiles.h"
 
 namespace {
 
@@ -56,4 +65,209 @@ TEST(InfoCommand, PrintsTheHostViewOfTheDefaultOrAPresetFile)
     out = run("info --bank '" + preset + "'", &status);
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("not a Sylvatone bank file"), std::string::npos) << out;
+}
+
+// Every command answers --help and -h with its own usage alone.
+TEST(CommandLine, EachCommandPrintsItsOwnUsage)
+{
+    const char* const commands[] = {"info", "render", "response", "snapshot", "demo"};
+    for (const char* command : commands)
+        for (const char* flag : {"--help", "-h"}) {
+            int status = 0;
+            std::string out = run(std::string(command) + " " + flag, &status);
+            EXPECT_EQ(status, 0) << command << ' ' << flag;
+            EXPECT_EQ(out.rfind(std::string("usage: sylvatone ") + command + " ", 0), 0u) << out;
+            for (const char* other : commands)
+                if (other != command)
+                    EXPECT_EQ(out.find(std::string("\n  ") + other + " "), std::string::npos)
+                        << command << " shows " << other << "'s usage:\n" << out;
+        }
+    // Each shows the options it takes, and only those.
+    int status = 0;
+    std::string render = run("render --help", &status), demo = run("demo -h", &status);
+    EXPECT_NE(render.find("\n  --block N"), std::string::npos) << render;
+    EXPECT_NE(render.find("\n  --user-defaults"), std::string::npos) << render;
+    EXPECT_NE(demo.find("\n  --plugin PATH"), std::string::npos) << demo;
+    EXPECT_EQ(demo.find("\n  --set"), std::string::npos) << demo;
+
+    std::string out = run("--help", &status);
+    EXPECT_EQ(status, 0);
+    for (const char* command : commands)
+        EXPECT_NE(out.find(std::string("  ") + command + " "), std::string::npos) << out;
+}
+
+namespace pv = parameter_values;
+
+// The host's copy of each control's steps against the plug-in itself: every
+// value the host writes shows as the plug-in's display text, and every text
+// the plug-in can show is one the host knows.
+TEST(ParameterValues, TheHostsStepsAreThePluginsOwn)
+{
+    std::string error;
+    auto host = PluginHost::load(SYLVATONE_PLUGIN_PATH, &error);
+    ASSERT_TRUE(host) << error;
+    host->start(44100.0f, 512);
+    auto shows = [&](const pv::Table& t, const std::string& written) {
+        float value = -1;
+        EXPECT_TRUE(pv::naturalValue(t, written, &value)) << t.name << "=" << written;
+        host->setParameter(t.index, value);
+        std::string shown = host->paramDisplay(t.index);
+        return shown.erase(shown.find_last_not_of(' ') + 1);
+    };
+    for (const pv::Table& t : pv::tables()) {
+        SCOPED_TRACE(t.name);
+        EXPECT_EQ(host->paramName(t.index), t.name);
+        switch (t.kind) {
+        case pv::Kind::Switch:
+            EXPECT_EQ(shows(t, "on"), "On");
+            EXPECT_EQ(shows(t, "OFF"), "Off");
+            break;
+        case pv::Kind::Channels:
+            EXPECT_EQ(shows(t, "left"), "Left");
+            EXPECT_EQ(shows(t, "Stereo"), "Stereo");
+            EXPECT_EQ(shows(t, "right"), "Right");
+            break;
+        case pv::Kind::Gain:
+            for (int half = -30; half <= 30; ++half) {
+                char text[16];
+                snprintf(text, sizeof text, "%+.1f dB", half / 2.0);
+                EXPECT_DOUBLE_EQ(atof(shows(t, text).c_str()), half / 2.0) << text;
+            }
+            EXPECT_DOUBLE_EQ(atof(shows(t, "3.2dB").c_str()), 3.0);  // snapped
+            break;
+        case pv::Kind::Frequency: {
+            std::set<std::string> known;
+            for (const pv::FrequencyStep& step : t.steps) {
+                known.insert(step.display);
+                EXPECT_EQ(shows(t, step.display), step.display);
+                if (step.hz > 0) {
+                    EXPECT_EQ(shows(t, std::to_string(static_cast<int>(step.hz)) + "Hz"),
+                              step.display);
+                }
+            }
+            // The low cut shows OFF only for the lower half of its first
+            // step; the host writes 0 for it, so the rest is not asked about.
+            const int first = t.steps[0].hz == 0 ? 20 : 0;
+            for (int i = first; i <= 400; ++i) {
+                host->setParameter(t.index, i / 400.0f);
+                EXPECT_EQ(known.count(host->paramDisplay(t.index)), 1u)
+                    << host->paramDisplay(t.index) << " at " << i / 400.0;
+            }
+            break;
+        }
+        }
+    }
+    // Parameters without a table are the placeholders.
+    for (int i = 0; i < host->effect()->numParams; ++i)
+        if (!pv::tableFor(i)) {
+            EXPECT_EQ(host->paramName(i), "") << i;
+        }
+}
+
+// Values as the display rounds them, and what no control takes.
+TEST(ParameterValues, ReadsRoundedFrequenciesAndRefusesOthers)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        float value;  // negative: refused
+    } cases[] = {{"HMFfreq", "1.9k", 1 / 6.0f},   {"HMFfreq", "3.3 kHz", 3 / 6.0f},
+                 {"HMFfreq", "5.6k", 5 / 6.0f},   {"HFfreq", "12.6k", 0.25f},
+                 {"HFfreq", "20k", 0.75f},        {"HFfreq", "16kHz", 0.5f},
+                 {"HPFfreq", "off", 0.0f},        {"HPFfreq", "50 Hz", 0.3f},
+                 {"hpffreq", "250Hz", 1.0f},      {"LFgain", "-15dB", 0.0f},
+                 {"OUTput", "+15dB", 1.0f},       {"LMFfreq", "440Hz", -1},
+                 {"HMFfreq", "2k", -1},           {"LFfreq", "off", -1},
+                 {"LFgain", "+15.5dB", -1},       {"LFgain", "3", -1},
+                 {"SAT", "maybe", -1},            {"L-S-R", "mono", -1},
+                 {"HFfreq", "16", -1},            {"HFfreq", "16kHzz", -1}};
+    for (const auto& c : cases) {
+        const pv::Table* t = pv::tableFor(c.name);
+        ASSERT_NE(t, nullptr) << c.name;
+        float value = -1;
+        EXPECT_EQ(pv::naturalValue(*t, c.text, &value), c.value >= 0) << c.name << "=" << c.text;
+        if (c.value >= 0) {
+            EXPECT_FLOAT_EQ(value, c.value) << c.name << "=" << c.text;
+        }
+    }
+    EXPECT_EQ(pv::tableFor("13"), pv::tableFor("LFfreq"));
+
+    int status = 0;
+    std::string out = run("info --set LMFfreq=443Hz --set 'HFgain=-4.5 dB' --set l-s-r=right "
+                          "--set HPFfreq=120Hz", &status);
+    EXPECT_EQ(status, 0) << out;
+    for (const char* expected : {"17  LMFfreq  443Hz     200Hz, 265Hz, 350Hz, 443Hz",
+                                 "27  HFgain   -4.50dB   -15dB to +15dB in 0.5dB steps",
+                                 "1  L-S-R    Right", "9  HPFfreq  120Hz"})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+}
+
+namespace {
+
+// The factory bank with program 0 at +15 dB of low shelf, and program 3
+// renamed and at -15 dB, as a user stores it from the editor.
+class UserBank : public PresetStore {
+public:
+    UserBank()
+    {
+        memcpy(records, factoryPrograms(), sizeof records);
+        records[0].params[15] = 1.0f;
+        records[3].params[15] = 0.0f;
+        memset(records[3].name, 0, sizeof records[3].name);
+        strcpy(records[3].name, "Gentle");
+    }
+    int32_t uniqueID() override { return 0x4B525441; }
+    long presetNo() override { return 0; }
+    ProgramRecord* programs() override { return records; }
+    bool isDummy(int index) override { return parameterIsDummy(index); }
+    bool isDummyOld(int index) override { return isDummy(index); }
+    const ProgramRecord& programTemplate() override { return records[0]; }
+    void setPresetName(const char*) override {}
+    void setPresetNo(long) override {}
+
+    ProgramRecord records[kNumPrograms];
+};
+
+}  // namespace
+
+// --program means the factory programs whatever the user stored; the
+// stored bank counts only with --user-defaults.
+TEST(ProgramOption, FactoryProgramsUnlessTheUserDefaultsAreAskedFor)
+{
+    int status = 0;
+    const std::string factoryMild = run("info --program Mild", &status);
+    ASSERT_EQ(status, 0) << factoryMild;
+    const std::string factoryFirst = run("info", &status);
+
+    const std::string config = testing::TempDir() + "/user-config";
+    std::filesystem::remove_all(config);
+    const char* before = getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    UserBank bank;
+    Preferences prefs;
+    ASSERT_TRUE(saveDefaultBank(bank, prefs));
+    ASSERT_TRUE(std::filesystem::exists(config + "/net.zym-audio.sylvatone/DefaultBank"));
+
+    EXPECT_EQ(run("info --program Mild", &status), factoryMild);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run("info", &status), factoryFirst);
+    EXPECT_EQ(status, 0);
+
+    std::string out = run("info --user-defaults --program gentle", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("15  LFgain   -15.00dB"), std::string::npos) << out;
+    EXPECT_NE(out.find("current: \"Gentle\""), std::string::npos) << out;
+    out = run("info --user-defaults", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("15  LFgain   15.00dB"), std::string::npos) << out;
+    out = run("info --user-defaults --program Mild", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("3 \"Gentle\""), std::string::npos) << out;
+
+    if (before)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(config);
 }

@@ -190,21 +190,36 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
     std::ofstream(dir / "text.wav") << "not audio at all\n";
     std::ofstream(dir / "out.wav") << "an older file\n";
     fs::create_directory(dir / "taken.wav");
+    fs::create_directory(dir / "taken.png");
+    // Files cut short after their headers were written.
+    for (const auto& [name, format] : {std::pair<std::string, int>{"cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                                       {"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+                                       {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}}) {
+        Audio a = noise(2, 44100);
+        a.format = format;
+        writeAudio(dir / name, a);
+        fs::resize_file(dir / name, fs::file_size(dir / name) / 2);
+    }
     const std::set<fs::path> before = dir.list();
 
     const std::string in = dir / "in.wav", out = dir / "out.wav";
     // The last fails only when the finished file is put in place.
     const std::vector<std::vector<std::string>> runs = {
         {"render", dir / "three.wav", out}, {"render", dir / "missing.wav", out},
-        {"render", dir / "text.wav", out}, {"render", in, out, "--set", "Loudness=0.5"},
+        {"render", dir / "text.wav", out}, {"render", dir / "cut.wav", out},
+        {"render", dir / "cut.aiff", out}, {"render", dir / "cut.flac", out, "--double"}, {"render", in, out, "--set", "Loudness=0.5"},
         {"render", in, out, "--set", "42=0.5"}, {"render", in, out, "--set", "LFgain=1.5"},
         {"render", in, out, "--set", "LFgain=loud"}, {"render", in, out, "--set", "LFgain"},
+        {"render", in, out, "--set", "LMFfreq=440Hz"}, {"render", in, out, "--set", "SAT=maybe"},
         {"render", in, out, "--block", "0"}, {"render", in, out, "--block", "64k"},
         {"render", in, out, "--block"}, {"render", in, out, "--program", "Polka"},
         {"render", in, out, "--program", "6"}, {"render", in, out, "--frobnicate"},
         {"render", in}, {"render", in, out, "--plugin", dir / "none.so"},
         {"render", in, dir / "nowhere/out.wav"}, {"frobnicate"},
-        {"info", "--state", dir / "missing.state"}, {"render", in, dir / "taken.wav"}};
+        {"info", "--state", dir / "missing.state"}, {"render", in, dir / "taken.wav"},
+        {"render", in, dir / "out.xyz"}, {"render", in, dir / "out"}, {"render", in, dir / "out.WAV/"},
+        {"snapshot", dir / "editor.jpg"}, {"snapshot", dir / "taken.png"},
+        {"response", dir / "response.svg"}, {"response", dir / "taken.png"}};
     for (const auto& args : runs) {
         SCOPED_TRACE(testing::PrintToString(args));
         Result r = host(args);
@@ -213,6 +228,43 @@ TEST(CommandLine, RefusesBadRunsInOneLineAndLeavesNothingBehind)
         EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one line: " << r.out;
         EXPECT_EQ(dir.list(), before);
         EXPECT_EQ(contents(out), "an older file\n");
+        if (args.back().find("taken") != std::string::npos) {
+            EXPECT_NE(r.out.find("is a directory"), std::string::npos) << r.out;
+        }
+    }
+}
+
+// Each extension gets its own format, where the installed libsndfile writes
+// it; where it does not, the run is refused rather than written as another.
+TEST(RenderCommand, OutputFormatFollowsTheExtension)
+{
+    TempDir dir;
+    Audio in = noise(2, 9600);
+    in.rate = 48000;  // one Opus takes
+    writeAudio(dir / "in.wav", in);
+    const struct {
+        const char* name;
+        int major, sub;
+    } formats[] = {{"out.wav", SF_FORMAT_WAV, SF_FORMAT_FLOAT},
+                   {"out.flac", SF_FORMAT_FLAC, SF_FORMAT_PCM_24},
+                   {"out.aif", SF_FORMAT_AIFF, SF_FORMAT_FLOAT},
+                   {"out.ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS},
+                   {"OUT.OPUS", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+                   {"out.mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        SF_INFO check{0, 48000, 2, f.major | f.sub, 0, 0};
+        Result r = host({"render", dir / "in.wav", dir / f.name});
+        if (!sf_format_check(&check)) {
+            EXPECT_NE(r.status, 0);
+            EXPECT_FALSE(fs::exists(dir / f.name));
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.out;
+        Audio out = readAudio(dir / f.name);
+        EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK, f.major);
+        EXPECT_EQ(out.channels, 2);
+        EXPECT_GE(out.frames(), in.frames());
     }
 }
 
@@ -253,4 +305,41 @@ TEST(DemoCommand, RendersEveryProgramWithItsPlot)
         EXPECT_EQ(contents(dir / ("demo/" + name + "-response.png")).substr(0, 4), "\x89PNG")
             << name;
     }
+}
+
+// A file replaced keeps its mode, and a symbolic link keeps pointing at the
+// file it names, which is the one rewritten: audio and tables alike.
+TEST(RenderCommand, ReplacingAFileKeepsItsModeAndItsLinks)
+{
+    TempDir dir;
+    writeAudio(dir / "in.wav", noise(1, 3000));
+    fs::create_directory(dir / "kept");
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "kept/mode.wav"}).status, 0);
+    fs::permissions(dir / "kept/mode.wav", fs::perms::owner_read | fs::perms::owner_write |
+                                               fs::perms::group_read);
+    std::ofstream(dir / "kept/table.csv") << "older\n";
+    fs::create_symlink("kept/mode.wav", dir / "link.wav");
+    fs::create_symlink("kept/table.csv", dir / "link.csv");
+    fs::create_symlink("kept/new.wav", dir / "dangling.wav");
+    fs::create_symlink("kept/editor.png", dir / "editor.png");
+
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "kept/mode.wav", "--set", "LFgain=+6dB"}).status,
+              0);
+    EXPECT_EQ(fs::status(dir / "kept/mode.wav").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "link.wav"}).status, 0);
+    ASSERT_EQ(host({"render", dir / "in.wav", dir / "dangling.wav"}).status, 0);
+    ASSERT_EQ(host({"response", dir / "link.csv"}).status, 0);
+    ASSERT_EQ(host({"snapshot", dir / "editor.png"}).status, 0);
+    for (const char* link : {"link.wav", "link.csv", "dangling.wav", "editor.png"})
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    EXPECT_EQ(fs::status(dir / "kept/mode.wav").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(readAudio(dir / "kept/mode.wav").frames(), 3000u);
+    EXPECT_EQ(readAudio(dir / "kept/new.wav").frames(), 3000u);
+    EXPECT_EQ(contents(dir / "kept/table.csv").rfind("frequency_hz,", 0), 0u);
+    EXPECT_EQ(contents(dir / "kept/editor.png").substr(0, 4), "\x89PNG");
+    // Nothing but the files named is left in either folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), {}), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 6);
 }
