@@ -77,10 +77,12 @@ TEST(CommandLine, EachCommandPrintsItsOwnUsage)
             std::string out = run(std::string(command) + " " + flag, &status);
             EXPECT_EQ(status, 0) << command << ' ' << flag;
             EXPECT_EQ(out.rfind(std::string("usage: sylvatone ") + command + " ", 0), 0u) << out;
-            for (const char* other : commands)
-                if (other != command)
+            for (const char* other : commands) {
+                if (other != command) {
                     EXPECT_EQ(out.find(std::string("\n  ") + other + " "), std::string::npos)
                         << command << " shows " << other << "'s usage:\n" << out;
+                }
+            }
         }
     // Each shows the options it takes, and only those.
     int status = 0;
