@@ -6,6 +6,8 @@
 
 #include "editor/CAbout.h"
 #include "editor/CAnimKnob3.h"
+#include "editor/CInfoBubble.h"
+#include "editor/ControlHelp.h"
 #include "editor/CLED.h"
 #include "editor/CScaleMenu.h"
 #include "editor/CZYMOnOffButton.h"
@@ -178,6 +180,9 @@ bool ADEditor::open(void* ptr)
     background->forget();
 
     CPresetSystemEditor::open(ptr);  // the preset strip, on top
+    bubble = new CInfoBubble(CRect(0, 0, width, height));
+    frame->addView(bubble);  // above everything
+    hovered = nullptr;
     frame->invalid();
     return true;
 }
@@ -191,6 +196,8 @@ void ADEditor::close()
     outputKnob = nullptr;
     clipLed = nullptr;
     aboutSpot = nullptr;
+    bubble = nullptr;
+    hovered = nullptr;
     closeFrame();
     AEffEditor::close();
 }
@@ -214,6 +221,8 @@ void ADEditor::valueChanged(CControl* control)
             pendingScale = kEditorScales[i];
     } else if (tag >= 0 && tag < kTagCount && controls[tag] == control) {
         engine->setParameterAutomated(static_cast<int32_t>(tag), control->getValue());
+        showValue(static_cast<int>(tag), "");
+        lastChange = std::chrono::steady_clock::now();
     } else if (tag == layout::kTagLamp && frame && (frame->getCurrentMouseButtons() & kLButton)) {
         if (clipLed) {
             clipLed->resetHold();
@@ -309,6 +318,7 @@ void ADEditor::idle()
             clipLed->setValue(static_cast<float>(rand() * 1e-15));
     }
     applyPendingParameters();
+    updateBubble();
     // The lamp: a block at full scale lights it for one idle, after which it
     // holds until clicked or until the engine is suspended.
     if (engine) {
@@ -340,4 +350,82 @@ void ADEditor::resume()
 void ADEditor::internalSampleRateChanged()
 {
     latencyDue.store(true);
+}
+
+namespace {
+
+// A parameter's display text without the padding some texts carry.
+std::string trimmed(const char* text)
+{
+    std::string t(text);
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
+    return t;
+}
+
+constexpr auto kValueHold = std::chrono::milliseconds(1200);
+constexpr auto kValueDelay = std::chrono::milliseconds(150);
+constexpr auto kTooltipDelay = std::chrono::milliseconds(700);
+
+}  // namespace
+
+void ADEditor::showValue(int tag, const std::string& second)
+{
+    CControl* control = controlFor(tag);
+    const char* name = readoutNameOf(tag);
+    if (!bubble || !control || !name || !engine)
+        return;
+    char text[64] = {};
+    engine->getParameterDisplay(tag, text);
+    bubble->show(std::string(name) + " " + trimmed(text), second, control->getViewSize());
+}
+
+void ADEditor::tellUser(const std::string& message, int tag)
+{
+    if (!bubble || !frame)
+        return;
+    CRect near(0, 0, 0, 0);
+    for (const layout::StripButton& b : layout::kStrip)
+        if (b.tag == tag)
+            near = CRect(b.at.left, b.at.top, b.at.right, b.at.bottom);
+    bubble->show(message, "", near);
+    lastChange = std::chrono::steady_clock::now();
+    hovered = nullptr;
+}
+
+void ADEditor::updateBubble()
+{
+    if (!bubble || !frame)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    CView* over = frame->getModalView() ? nullptr : frame->getMouseOverView();
+    if (over != hovered) {
+        hovered = over;
+        hoverSince = now;
+    }
+    if (now - lastChange < kValueHold)
+        return;  // a value just changed, or a message: leave it up a moment
+    auto* control = dynamic_cast<CControl*>(hovered);
+    const int tag = control ? static_cast<int>(control->getTag()) : -1;
+    const bool pressed = frame->getCurrentMouseButtons() & (kLButton | kRButton | kMButton);
+    if (!control || pressed || (!readoutNameOf(tag) && !tooltipOf(tag))) {
+        bubble->hide();
+        return;
+    }
+    if (now - hoverSince < kValueDelay)
+        return;
+    const char* tip = now - hoverSince >= kTooltipDelay ? tooltipOf(tag) : nullptr;
+    if (readoutNameOf(tag) && controlFor(tag) == control)
+        showValue(tag, tip ? tip : "");
+    else if (tip)
+        bubble->show(tip, "", control->getViewSize());
+    else
+        bubble->hide();
+}
+
+void ADEditor::showReadout(int tag)
+{
+    const char* tip = tooltipOf(tag);
+    showValue(tag, tip ? tip : "");
+    lastChange = std::chrono::steady_clock::now();
 }

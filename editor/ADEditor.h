@@ -6,12 +6,16 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <string>
 
 #include "editor/EditorScale.h"
 #include "plugin/EffectObserver.h"
 #include "presets/CPresetSystemEditor.h"
 
 class CAbout;
+class CInfoBubble;
+class CView;
 class CAnimKnob3;
 class CControl;
 class CLED;
@@ -55,8 +59,21 @@ public:
     // A size for the next window only, not remembered (snapshots).
     void useScale(double wanted) { scale = snapEditorScale(wanted); }
 
+    // The bubble that shows values, tooltips and messages (tests).
+    CInfoBubble* infoBubble() const { return bubble; }
+    // Shows a parameter's value and tooltip as a resting mouse would
+    // (snapshots of the open window).
+    void showReadout(int tag);
+
+protected:
+    void tellUser(const std::string& message, int tag) override;
+
 private:
     static constexpr int kTagCount = 42;
+    // The bubble at idle: a value being changed stays shown for a moment;
+    // a control under the mouse shows its value, then its tooltip.
+    void updateBubble();
+    void showValue(int tag, const std::string& second);
     void applyPendingParameters();
     void refreshLatency();
 
@@ -67,6 +84,9 @@ private:
     CAnimKnob3* outputKnob = nullptr;
     CLED* clipLed = nullptr;
     CAbout* aboutSpot = nullptr;
+    CInfoBubble* bubble = nullptr;
+    CView* hovered = nullptr;
+    std::chrono::steady_clock::time_point hoverSince, lastChange;
     double scale = 0.0;         // 0 until first needed
     double pendingScale = 0.0;  // a size chosen in the window, applied at idle
 

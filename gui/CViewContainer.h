@@ -55,6 +55,10 @@ protected:
     CPoint toChildCoordinates(const CPoint& where) const;
     // The child that should count as under the pointer (for entered/exited).
     virtual CView* hoverTarget(const CPoint& local) const;
+public:
+    // The child the pointer is over, as entered/exited last told it (or null).
+    CView* getMouseOverView() const { return mouseOverView; }
+protected:
     // Sends entered/exited as the pointer moves between children.
     void updateMouseOver(const CPoint& local, const long& buttons);
     void clearMouseOver(const CPoint& local, const long& buttons);

@@ -35,10 +35,17 @@ int snapshotCommand(ArgList& args)
     std::string out;
     PluginOptions options;
     double scale = 1.0;
+    std::string readout;
     while (!args.empty()) {
         std::string arg = args.take();
         if (takePluginOption(arg, args, options))
             continue;
+        if (arg == "--readout") {
+            if (args.empty())
+                throw UsageError("--readout takes a parameter name, as `sylvatone info` lists them");
+            readout = args.take();
+            continue;
+        }
         if (arg == "--scale") {
             const std::string value = args.empty() ? std::string() : args.take();
             char* end = nullptr;
@@ -89,6 +96,16 @@ int snapshotCommand(ArgList& args)
         window->useScale(scale);
     if (!editor || !editor->open(nullptr))
         throw HostError("the editor did not open");
+    if (!readout.empty()) {
+        int index = -1;
+        for (int32_t i = 0; i < host->effect()->numParams && index < 0; ++i)
+            if (host->paramName(i) == readout)
+                index = i;
+        auto* window = dynamic_cast<ADEditor*>(editor);
+        if (index < 0 || !window)
+            throw UsageError("--readout: no parameter named \"" + readout + "\" (`sylvatone info` lists them)");
+        window->showReadout(index);
+    }
     auto* frameOwner = dynamic_cast<VSTGUIEditorInterface*>(editor);
     CFrame* frame = frameOwner ? frameOwner->getFrame() : nullptr;
     editor->idle();

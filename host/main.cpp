@@ -45,7 +45,7 @@ const CommandHelp kCommands[] = {
      "      writes a table beside the plot (an OUT ending in .csv gets only the table)\n",
      "--program --user-defaults --set --rate --plugin --state --preset --bank "},
     {"snapshot",
-     "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2]\n"
+     "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2] [--readout NAME]\n"
      "      draw the editor off-screen into a picture\n",
      "--program --user-defaults --set --state --preset --bank "},
     {"demo",

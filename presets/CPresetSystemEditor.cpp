@@ -358,32 +358,36 @@ void CPresetSystemEditor::savePreset()
 
 void CPresetSystemEditor::saveDefaultBank()
 {
-    ::saveDefaultBank(presetStore(), preferences);
+    const bool done = ::saveDefaultBank(presetStore(), preferences);
+    tellUser(done ? "Default bank stored" : "Could not store the default bank", kTagDefaultBank);
 }
 
 void CPresetSystemEditor::resetDefaultBank()
 {
-    ::resetDefaultBank(preferences);
+    const bool done = ::resetDefaultBank(preferences);
+    tellUser(done ? "Default bank removed" : "Could not remove the default bank", kTagDefaultBank);
 }
 
 void CPresetSystemEditor::saveDefaultPreset()
 {
-    ::saveDefaultPreset(presetStore(), preferences);
+    const bool done = ::saveDefaultPreset(presetStore(), preferences);
+    tellUser(done ? "Default program stored" : "Could not store the default program", kTagDefaultPreset);
 }
 
 void CPresetSystemEditor::resetDefaultPreset()
 {
-    ::resetDefaultPreset(preferences);
+    const bool done = ::resetDefaultPreset(preferences);
+    tellUser(done ? "Default program removed" : "Could not remove the default program", kTagDefaultPreset);
 }
 
 void CPresetSystemEditor::storeA()
 {
-    ::storeA(presetStore(), preferences);
+    tellUser(::storeA(presetStore(), preferences) ? "Stored in memory A" : "Could not store memory A", kTagStoreA);
 }
 
 void CPresetSystemEditor::storeB()
 {
-    ::storeB(presetStore(), preferences);
+    tellUser(::storeB(presetStore(), preferences) ? "Stored in memory B" : "Could not store memory B", kTagStoreB);
 }
 
 void CPresetSystemEditor::recallA()

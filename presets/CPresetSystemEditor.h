@@ -114,6 +114,9 @@ public:
     bool fileDialogOpen() const { return selector != nullptr; }
 
 protected:
+    // A short message to the user about the strip's control `tag` (the
+    // derived window shows it; nothing here).
+    virtual void tellUser(const std::string& /*message*/, int /*tag*/) {}
     // The selected program's name shown in the field and the menu.
     void showSelectedProgram();
     // Opens the desktop's file dialog; chosen gets the path at the idle

@@ -2,12 +2,14 @@
 // the effect and the host as gestures, host changes reach the controls at the
 // next idle (from any thread), and the lamp follows the output.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "editor/ADEditor.h"
+#include "editor/CInfoBubble.h"
 #include "editor/CLED.h"
 #include "plugin/Sylvatone.h"
 #include "editor/EditorScale.h"
@@ -271,4 +273,45 @@ TEST_F(EditorWiring, TheWheelStepsLikeTheControl)
     frame->onWheel(f, -1, 0);
     frame->onWheel(f, -1, 0);
     EXPECT_EQ(fx->getParameterValue(kParamHmfFreq), 2500.0f);
+}
+
+// The window says what the user touches: a value while it moves, the value
+// and then a tooltip while the mouse rests on a control, a message when a
+// double-click stores a default; then it goes away.
+TEST_F(EditorWiring, TheBubbleShowsValuesTooltipsAndMessages)
+{
+    CInfoBubble* bubble = editor->infoBubble();
+    ASSERT_NE(bubble, nullptr);
+    const CRect knob = editor->controlFor(kParamLmfGain)->getViewSize();
+    const double x = (knob.left + knob.right) / 2, y = (knob.top + knob.bottom) / 2;
+    mouseDown(frame, x, y);
+    mouseMoved(frame, x, y - 15);
+    EXPECT_TRUE(bubble->isShown());
+    char shown[32];
+    fx->getParameterDisplay(kParamLmfGain, shown);
+    EXPECT_EQ(bubble->firstLine(), std::string("LMF gain ") + shown);
+    mouseUp(frame, x, y - 15, 0);
+
+    // Resting over the HF frequency switch: its value, then its tooltip.
+    const CRect sw = editor->controlFor(kParamHfFreq)->getViewSize();
+    mouseMoved(frame, sw.left + 2, (sw.top + sw.bottom) / 2, 0);
+    editor->idle();  // the host's idle notices where the mouse rests
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    editor->idle();
+    EXPECT_EQ(bubble->firstLine(), "HF freq 16.0kHz");
+    EXPECT_NE(bubble->secondLine().find("wheel"), std::string::npos) << bubble->secondLine();
+
+    // Off every control it goes.
+    mouseMoved(frame, 500, 100, 0);
+    editor->idle();
+    EXPECT_FALSE(bubble->isShown());
+
+    // A double-click on the default bank button stores it, and says so; a
+    // Ctrl+double-click removes it again.
+    const layout::StripButton& bank = layout::stripButton(layout::kTagDefaultBank);
+    click(frame, bank.at.left + 3, bank.at.top + 3, kLButton | kDoubleClick);
+    EXPECT_TRUE(bubble->isShown());
+    EXPECT_EQ(bubble->firstLine(), "Default bank stored");
+    click(frame, bank.at.left + 3, bank.at.top + 3, kLButton | kDoubleClick | kControl);
+    EXPECT_EQ(bubble->firstLine(), "Default bank removed");
 }
