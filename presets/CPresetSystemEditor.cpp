@@ -12,6 +12,7 @@
 #include "gui/CNewFileSelector.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
+#include "presets/CMemoryMark.h"
 #include "presets/CPSKickButton.h"
 #include "presets/CPSRockerSwitch.h"
 #include "presets/CSaveLoadButton.h"
@@ -125,13 +126,31 @@ bool CPresetSystemEditor::open(void* /*parent*/)
         }
         frame->addView(control);
         bitmap->forget();
+        if (b.tag == kTagRecallA || b.tag == kTagRecallB) {
+            // A 3 x 3 lamp in the button's top right corner.
+            auto* mark = new CMemoryMark(CRect(b.at.right - 4, b.at.top + 1, b.at.right - 1, b.at.top + 4));
+            memoryMarks[b.tag == kTagRecallA ? 0 : 1] = mark;
+            frame->addView(mark);
+        }
     }
+    showMemories();
     background->forget();
     return true;
 }
 
+void CPresetSystemEditor::showMemories()
+{
+    const char* keys[2] = {kPrefMemoAPreset, kPrefMemoBPreset};
+    for (int i = 0; i < 2; ++i) {
+        std::vector<char> value;
+        if (memoryMarks[i])
+            memoryMarks[i]->setLit(preferences.getBytes(keys[i], value));
+    }
+}
+
 void CPresetSystemEditor::close()
 {
+    memoryMarks[0] = memoryMarks[1] = nullptr;
     stopDesktopPrograms();
     nameDisplay = nullptr;
     programMenu = nullptr;
@@ -383,11 +402,13 @@ void CPresetSystemEditor::resetDefaultPreset()
 void CPresetSystemEditor::storeA()
 {
     tellUser(::storeA(presetStore(), preferences) ? "Stored in memory A" : "Could not store memory A", kTagStoreA);
+    showMemories();
 }
 
 void CPresetSystemEditor::storeB()
 {
     tellUser(::storeB(presetStore(), preferences) ? "Stored in memory B" : "Could not store memory B", kTagStoreB);
+    showMemories();
 }
 
 void CPresetSystemEditor::recallA()

@@ -24,6 +24,7 @@
 class CNewFileSelector;
 class COptionMenu;
 class CPresetSystemEffect;
+class CMemoryMark;
 class CPSKickButton;
 class CTextEdit;
 
@@ -135,6 +136,9 @@ protected:
     CTextEdit* nameDisplay = nullptr;
     COptionMenu* programMenu = nullptr;
     CPSKickButton* manualButton = nullptr;
+    CMemoryMark* memoryMarks[2] = {};  // on the recall buttons of A and B
+    // Lights the marks of the memories that hold a program.
+    void showMemories();
 
     CNewFileSelector* selector = nullptr;
     ChildProcess manualViewer;

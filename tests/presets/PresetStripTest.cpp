@@ -14,6 +14,7 @@
 #include "gui/CMenuItem.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
+#include "presets/CMemoryMark.h"
 #include "tests/gui/DesktopStandIns.h"
 #include "tests/gui/GuiTestSupport.h"
 
@@ -92,9 +93,14 @@ TEST_F(PresetStrip, DefaultBankNeedsADoubleClickAndMemoriesAreKeptInThePreferenc
     click(frame, 50, 178, kLButton | kDoubleClick | kControl); // removes it
     EXPECT_FALSE(stored("DefaultBank"));
 
-    // Memories A and B are stored and recalled.
+    // Memories A and B are stored and recalled; a recall button's lamp
+    // shows whether its memory holds a program.
+    auto* markA = dynamic_cast<CMemoryMark*>(frame->getViewAt(CPoint(384, 173)));
+    ASSERT_NE(markA, nullptr);
+    EXPECT_FALSE(markA->isLit());
     fx->setParameter(kParamHfGain, 0.8f);
     click(frame, 358, 178); // store A
+    EXPECT_TRUE(markA->isLit());
     fx->setParameter(kParamHfGain, 0.1f);
     click(frame, 401, 178); // store B
     click(frame, 380, 178); // recall A
