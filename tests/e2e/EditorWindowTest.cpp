@@ -249,3 +249,48 @@ TEST(EditorWindow, AtTwiceTheSizeTheWindowFillsItsPlaceAndTakesClicksWhereItDraw
     host->close();
     unsetenv("GDK_SCALE");
 }
+
+// As a user works the window with a real mouse and keyboard: a wheel notch
+// on a gain is 0.5 dB, resting on a control brings its read-out and
+// tooltip, and the name field takes a new name typed over the old one.
+TEST(EditorWindow, WheelReadoutTooltipAndNameFieldWithARealMouseAndKeyboard)
+{
+    Xvfb x;
+    if (!x.running())
+        GTEST_SKIP() << "Xvfb is not installed";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    unsetenv("GDK_SCALE");
+    ParentWindow parent(x.name());
+    auto host = loadPlugin();
+    ASSERT_TRUE(host);
+    ASSERT_EQ(host->dispatch(effEditOpen, 0, 0, parent.id()), 1);
+    idle({host.get()}, 3);
+    const std::string move = "mousemove --window " + std::to_string(parent.window) + " ";
+
+    // Away from every control, then resting on the LF gain knob.
+    xdotool(move + "500 120");
+    idle({host.get()}, 3);
+    const std::string before = parent.image();
+    xdotool(move + "172 59");
+    idle({host.get()}, 35);  // about a second
+    EXPECT_NE(parent.image(), before) << "no read-out or tooltip appeared";
+
+    // Two notches up, one down: +0.5 dB in all.
+    const std::string start = host->paramDisplay(15);
+    const float value = host->getParameter(15);
+    for (const char* button : {"click 4", "click 4", "click 5"}) {
+        xdotool(button);
+        idle({host.get()}, 2);
+    }
+    EXPECT_NEAR(host->getParameter(15) * 60.0f, value * 60.0f + 1.0f, 1e-3) << start << " -> " << host->paramDisplay(15);
+
+    // The name field: a click selects the name, typing replaces it.
+    xdotool(move + "230 178 click 1");
+    idle({host.get()}, 2);
+    xdotool("type --delay 20 'Upright'");
+    xdotool("key Return");
+    idle({host.get()}, 3);
+    EXPECT_EQ(host->programName(), "Upright");
+    host->dispatch(effEditClose);
+    host->close();
+}
