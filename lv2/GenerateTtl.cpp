@@ -138,7 +138,7 @@ std::string pluginTtl()
       << "    lv2:index " << lv2ports::kLatency << " ;\n"
       << "    lv2:symbol \"latency\" ;\n"
       << "    lv2:name \"Latency\" ;\n"
-      << "    lv2:minimum 0.0 ;\n    lv2:maximum 1024.0 ;\n"
+      << "    lv2:minimum 0.0 ;\n"
       << "    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
       << "    units:unit units:frame";
     for (int c = 0; c < count; ++c) {
