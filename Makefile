@@ -62,7 +62,7 @@ fuzz:
 			-merge=1 fuzz/corpus/$$t $(FUZZ_BUILD)/found/$$t || exit 1; \
 	done
 
-# Linux hosts scan ~/.vst; `cmake --install build --prefix P` puts the
+# Linux hosts scan ~/.vst (VST) and ~/.lv2 (LV2); `cmake --install build --prefix P` puts the
 # bundle under P/lib/vst instead.
 # ThreadSanitizer over the test that automates while audio runs.
 $(TSAN_BUILD)/CMakeCache.txt:
@@ -80,6 +80,10 @@ install: build
 	rm -rf $(HOME)/.vst/Sylvatone.vst
 	cp -r $(BUILD)/Sylvatone.vst $(HOME)/.vst/
 	@echo "installed $(HOME)/.vst/Sylvatone.vst"
+	mkdir -p $(HOME)/.lv2
+	rm -rf $(HOME)/.lv2/sylvatone.lv2
+	cp -r $(BUILD)/sylvatone.lv2 $(HOME)/.lv2/
+	@echo "installed $(HOME)/.lv2/sylvatone.lv2"
 	mkdir -p "$(MANUAL_DIR)"
 	cp "$(BUILD)/Sylvatone.vst/Contents/Resources/ZYM sylvatone Manual.pdf" "$(MANUAL_DIR)/"
 	@echo "installed $(MANUAL_DIR)/ZYM sylvatone Manual.pdf"
