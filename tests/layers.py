@@ -11,7 +11,7 @@ import re
 import sys
 
 # Bottom to top.
-ORDER = ["resources", "format", "engine", "gui", "shell", "presets", "plugin", "editor"]
+ORDER = ["resources", "format", "engine", "gui", "shell", "presets", "plugin", "editor", "lv2"]
 
 
 def main():
