@@ -88,26 +88,6 @@ public:
             ++n;
         return n;
     }
-    // The full path of a program on the PATH the test started with; empty
-    // when it is not there.
-    std::string find(const std::string& program) const
-    {
-        for (const auto& [name, value, present] : saved) {
-            if (name != "PATH")
-                continue;
-            size_t start = 0;
-            while (start <= value.size()) {
-                size_t end = value.find(':', start);
-                if (end == std::string::npos)
-                    end = value.size();
-                const std::string candidate = value.substr(start, end - start) + "/" + program;
-                if (access(candidate.c_str(), X_OK) == 0)
-                    return candidate;
-                start = end + 1;
-            }
-        }
-        return {};
-    }
 
 private:
     struct Saved {

@@ -54,22 +54,6 @@ TEST(PresetBuffer, WritersProduceTheLayoutByteForByte)
     EXPECT_EQ(sizes, (std::vector<size_t>{881, 5081, 1553, 9113}));
 }
 
-TEST(PresetBuffer, ByteOrderIsToldByTheStoredID)
-{
-    const int32_t own = FakeStore().uniqueID(), palindrome = 0x41424241;
-    const int32_t reversed = int32_t(__builtin_bswap32(uint32_t(own)));
-    const std::tuple<int32_t, int32_t, ByteOrder> cases[] = {
-        {own, own, ByteOrder::Native}, {reversed, own, ByteOrder::Reversed}, {own ^ 1, own, ByteOrder::Foreign},
-        {reversed ^ 0x100, own, ByteOrder::Foreign}, {0, own, ByteOrder::Foreign},
-        {own, reversed, ByteOrder::Reversed}, {palindrome, palindrome, ByteOrder::Native}};
-    for (const auto& [stored, ownID, order] : cases) {
-        // At any alignment: the chunk keeps the ID at offset 4, files at 0.
-        Bytes at(9);
-        memcpy(&at[1], &stored, 4);
-        EXPECT_EQ(byteOrderOf(&at[1], ownID), order) << std::hex << stored;
-    }
-}
-
 TEST(PresetBuffer, RoundTripsInEitherByteOrder)
 {
     for (bool all : {true, false}) {

@@ -119,25 +119,6 @@ TEST_F(PresetFilesTest, RefusedFilesChangeNothing)
     EXPECT_TRUE(dst == FakeStore(0.5f));
 }
 
-TEST_F(PresetFilesTest, LoadOpensTheFileReadOnly)
-{
-    FakeStore src, dst(0.5f);
-    const fs::path file = dir / "locked.zyb";
-    ASSERT_TRUE(saveBankFile(src, file));
-    fs::permissions(file, fs::perms::owner_read);
-    // Root may open any file for writing, so watch how it is opened.
-    const int watch = inotify_init1(IN_NONBLOCK);
-    ASSERT_GE(inotify_add_watch(watch, file.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_MODIFY), 0);
-    EXPECT_TRUE(loadBankFile(dst, file, false));
-    alignas(inotify_event) char ev[4096];
-    const ssize_t n = read(watch, ev, sizeof ev);
-    close(watch);
-    uint32_t seen = 0;
-    for (ssize_t at = 0; at < n; at += ssize_t(sizeof(inotify_event) + reinterpret_cast<inotify_event*>(ev + at)->len))
-        seen |= reinterpret_cast<inotify_event*>(ev + at)->mask;
-    EXPECT_EQ(seen, uint32_t(IN_CLOSE_NOWRITE));
-}
-
 TEST_F(PresetFilesTest, FailedSaveLeavesTheOldFileAndNoTemporary)
 {
     FakeStore src;

@@ -129,27 +129,6 @@ TEST(StateChunk, OldFormatRestoresAndSelects)
     EXPECT_TRUE(store.holds(kOld.carried(5, 30), 5));
 }
 
-// The old chunk and old bank data go through the same record reader: the
-// same records give the same programs, whatever frames them.
-TEST(StateChunk, OldChunkAndOldBankFileGiveTheSamePrograms)
-{
-    for (bool swapped : {false, true}) {
-        for (int values : {42, 30, 0}) {
-            const Bytes chunk = oldChunk(6, values, 5, swapped);
-            // The file: the chunk's ID as stored, the kind, then the same records.
-            Bytes file(chunk.begin() + 32 - 5, chunk.end());
-            memcpy(&file[0], &chunk[4], 4);
-            file[4] = char(kKindBankOld);
-            FakeStore fromChunk(0.5f), fromFile(0.5f);
-            ASSERT_EQ(readChunk(fromChunk, chunk), 0);
-            ASSERT_TRUE(readPresetData(fromFile, file.data(), file.size(), true, false, true));
-            for (int p = 0; p < kNumPrograms; ++p)
-                EXPECT_TRUE(fromChunk.holds(kOld.carried(p, values), p) && fromFile.holds(kOld.carried(p, values), p))
-                    << swapped << " " << values << " " << p;
-        }
-    }
-}
-
 // Run under ASan: each chunk is read from a block of exactly its size.
 TEST(StateChunk, TruncatedAndCorruptChunksAreReadInBounds)
 {

@@ -100,15 +100,6 @@ TEST_F(Dispatcher, RecordAndIdentity)
     dispatch(effEditIdle);
 }
 
-TEST_F(Dispatcher, CanDoIsExactAndNeverMinusOne)
-{
-    for (const char* yes : {"offline", "plugAsChannelInsert", "mixDryWet", "1in1out", "2in2out"})
-        EXPECT_EQ(dispatch(effCanDo, 0, 0, const_cast<char*>(yes)), 1) << yes;
-    for (const char* no : {"1in2out", "receiveVstMidiEvent", "2In2Out", "", "sendVstEvents"})
-        EXPECT_EQ(dispatch(effCanDo, 0, 0, const_cast<char*>(no)), 0) << no;
-    EXPECT_EQ(dispatch(effCanDo, 0, 0, nullptr), 0);
-}
-
 TEST_F(Dispatcher, UnlistedOpcodesAndMissingBuffersAnswerZero)
 {
     const std::set<int> answered = {effGetProgram, effEditGetRect, effEditOpen, effIdentify,
@@ -130,31 +121,6 @@ TEST_F(Dispatcher, UnlistedOpcodesAndMissingBuffersAnswerZero)
     EXPECT_EQ(dispatch(effGetProgram), 0);
     EXPECT_TRUE(gCalls.empty());
     EXPECT_EQ(text(effGetProgramName, 0, 25), "Default");
-}
-
-TEST_F(Dispatcher, PinProperties)
-{
-    struct {
-        int32_t opcode, index;
-        const char* label;
-        int32_t flags;
-    } pins[] = {{effGetInputProperties, 0, "ZYM Sylvatone 1 In", 3},
-                {effGetInputProperties, 1, "ZYM Sylvatone 2 In", 1},
-                {effGetOutputProperties, 0, "ZYM sylvatone 1 Out", 3},
-                {effGetOutputProperties, 1, "ZYM sylvatone 2 Out", 1}};
-    for (const auto& p : pins) {
-        VstPinProperties props;
-        memset(&props, 0x55, sizeof props);
-        EXPECT_EQ(dispatch(p.opcode, p.index, 0, &props), 1);
-        EXPECT_STREQ(props.label, p.label);
-        EXPECT_EQ(props.flags, p.flags);
-        EXPECT_EQ(props.arrangementType, 0x55555555);  // untouched
-    }
-    VstPinProperties props;
-    memset(&props, 0x55, sizeof props);
-    EXPECT_EQ(dispatch(effGetInputProperties, 2, 0, &props), 0);
-    EXPECT_EQ(dispatch(effGetOutputProperties, -1, 0, &props), 0);
-    EXPECT_EQ(props.flags, 0x55555555);
 }
 
 TEST_F(Dispatcher, SpeakerArrangements)
