@@ -109,21 +109,3 @@ TEST_F(KnobTest, CtrlOrDoubleClickResetsWithoutADragAndTheWheelTurnsIt)
     EXPECT_EQ(editor.edits.size(), 12u);
 }
 
-TEST_F(KnobTest, ShowsTheFrameForItsValue)
-{
-    ResourceFolder folder;
-    std::vector<uint32_t> colours;
-    for (int i = 0; i < 31; ++i)
-        colours.push_back(rgb(uint8_t(i * 8), 100, 0));
-    folder.writeStrip(11562, 40, 30, colours);
-    auto* strip = new CBitmap(CResourceDescription(11562));
-    knob->setBackground(strip);
-    strip->forget();
-    // 0.35f * 30 is just under 10.5 exactly but 10.5 in float: frame 11.
-    const std::pair<float, int> cases[] = {{0.f, 0},   {1.f, 30},   {0.5f, 15}, {1e-6f, 0},
-                                           {0.02f, 1}, {0.35f, 11}, {1.5f, 30}, {NAN, 0}};
-    for (const auto& [value, index] : cases) {
-        knob->setValue(value);
-        EXPECT_EQ(pixelAt(frame->getOffscreenSurface(), 100, 95), colours[size_t(index)]) << value;
-    }
-}

@@ -20,16 +20,6 @@ void start(EqEngine& e, int program, double rate = 44100.0)
 
 }  // namespace
 
-TEST(EqEngine, ReportsTheLatencyOfItsRate)
-{
-    for (const auto& [rate, samples] : {std::pair{44100.0, 46}, {48000.0, 48}, {96000.0, 64}, {0.0, 46}}) {
-        EqEngine e;
-        e.resume(rate);
-        EXPECT_EQ(e.latencySamples(), samples) << rate;
-        EXPECT_EQ(e.isOversampling(), rate < 65000.0) << rate;
-    }
-}
-
 // NaN and infinity on the paths that run one channel's filters one after
 // another (mono, and stereo with only one channel equalised): every filter
 // clears its history, so the output comes back.

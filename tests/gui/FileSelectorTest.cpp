@@ -174,23 +174,3 @@ TEST_F(FileSelectorTest, CancellingOrReleasingEndsTheDialogAndItsHelpers)
     }
 }
 
-TEST(PortalAddress, TheBusIsTheVariableOrAnExistingSocketOnly)
-{
-    StandInDesktop desktop;
-    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "") << "no variable, no socket in XDG_RUNTIME_DIR";
-    const std::string path = desktop.file("run/bus");
-    std::ofstream(path) << "not a socket";
-    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "");
-    std::remove(path.c_str());
-
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "unix:path=" + path);
-    close(fd);
-
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/x", 1);
-    EXPECT_EQ(PortalFileChooser::sessionBusAddress(), "unix:path=/x");
-}

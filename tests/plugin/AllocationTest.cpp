@@ -40,28 +40,6 @@ void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
-TEST(AudioPath, AnInstanceHoldsUnderAQuarterMegabyte)
-{
-    bytes = 0;
-    counting = true;
-    auto* fx = new Sylvatone(nullptr);
-    counting = false;
-    // Also shows the counter sees the allocations it should.
-    EXPECT_GT(bytes.load(), static_cast<long>(sizeof(Sylvatone)) - 1);
-    EXPECT_LT(bytes.load(), 256L * 1024);
-    // Rate changes, suspend and resume reuse what construction allocated.
-    allocations = 0;
-    counting = true;
-    fx->setSampleRate(192000.0f);
-    fx->resume();
-    fx->suspend();
-    fx->setSampleRate(44100.0f);
-    fx->resume();
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0);
-    delete fx;
-}
-
 TEST(AudioPath, AllocatesNothing)
 {
     Sylvatone fx(nullptr);

@@ -60,48 +60,6 @@ double measured(EngineHarness& h, double f)
 
 }  // namespace
 
-TEST(BandDesign, LowShelfForCutsAndBellsForBoosts)
-{
-    EngineHarness h;
-    set(h, {{kParamLf, 1.0f}, {kParamLfFreq, 0.5f}, {kParamLfGain, gainParam(-6.0)}});  // 60 Hz
-    for (int c = 0; c < 2; ++c) {
-        expectFilter(h.fx.channel(c).lfMain, {3, 1, 120.0, 0.4, -6.0}, "LF cut main");
-        expectFilter(h.fx.channel(c).lfComp, {4, 0, 0, 0, 0}, "LF cut companion");
-    }
-    set(h, {{kParamLfQ, 1.0f}, {kParamLfGain, gainParam(6.0)}});
-    expectFilter(h.fx.channel(0).lfMain, {4, 1, 60.0, 0.8, 6.0}, "LF boost main");
-    expectFilter(h.fx.channel(0).lfComp, {4, 1, 60.0, std::sqrt(2.0) * 0.8 * 2.8, -0.9}, "LF boost comp");
-    set(h, {{kParamLf, 0.0f}});
-    expectFilter(h.fx.channel(1).lfMain, {4, 0, 0, 0, 0}, "LF off");
-}
-
-TEST(BandDesign, HighShelfAtHalfTheTableFrequency)
-{
-    EngineHarness h;
-    set(h, {{kParamHf, 1.0f}, {kParamHfFreq, 0.5f}, {kParamHfQ, 1.0f}, {kParamHfGain, 0.0f}});  // 16 kHz
-    expectFilter(h.fx.channel(0).hfMain, {7, 1, 8000.0, 0.715, -15.0}, "HF narrow cut");
-    EXPECT_EQ(h.fx.channel(0).hfComp.getStatus(), 0);
-    set(h, {{kParamHfQ, 0.0f}, {kParamHfGain, gainParam(-3.0)}});
-    expectFilter(h.fx.channel(0).hfMain, {7, 1, 8000.0, 0.55 * std::pow(0.65, 0.2), -3.0}, "HF cut");
-}
-
-TEST(BandDesign, MidBellWidthsFollowTheGain)
-{
-    EngineHarness h;
-    set(h, {{kParamLmf, 1.0f}, {kParamLmQ, 0.0f}, {kParamLmfGain, 1.0f}});  // +15 dB
-    EXPECT_NEAR(h.fx.channel(0).lmfMain.getQ(), 0.4193, 1e-4);
-    set(h, {{kParamLmfGain, gainParam(0.5)}});
-    EXPECT_NEAR(h.fx.channel(0).lmfMain.getQ(), 0.2541, 1e-4);
-    EXPECT_NEAR(h.fx.channel(0).lmfComp.getQ(), 0.2541 * 2.8, 1e-3);
-
-    // Narrow cut: deeper main bell, wider companion.
-    set(h, {{kParamHmQ, 1.0f}, {kParamHmfGain, gainParam(-6.0)}});
-    const double q = 0.71 * 2.0 * std::pow(std::pow(10.0, 6.0 / 20.0) / std::pow(2.0, 2.5), 0.4);
-    expectFilter(h.fx.channel(1).hmfMain, {4, 1, 3279.0, q, 1.33 * -6.0}, "HMF cut main");
-    expectFilter(h.fx.channel(1).hmfComp,
-                 {4, 1, 3279.0, std::pow(2.0, 0.25) * q * 0.35, -0.25 * 1.33 * -6.0}, "HMF comp");
-}
-
 TEST(BandDesign, LowCutFollowsMasterAndChannelSwitches)
 {
     EngineHarness h;

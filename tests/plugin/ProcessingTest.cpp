@@ -157,34 +157,6 @@ TEST(Processing, EntriesSplitsAndInPlaceAgree)
     EXPECT_EQ(f.right, a.right);
 }
 
-// The peak the overload lamp reads is capped at 4; calls with nothing to
-// process are safe and leave it at 0.
-TEST(Processing, PeakAndAwkwardCalls)
-{
-    EngineHarness h;
-    h.neutral();
-    std::vector<double> loud(256, 5.0), quiet(256, 0.5), big(100000, 0.1), out(100000);
-    h.run(loud, quiet, 256);
-    EXPECT_EQ(h.fx.getOutputPeak(), 4.0);
-    h.run(quiet, quiet, 256);  // still carries the loud block's tail
-    h.run(quiet, quiet, 256);
-    EXPECT_NEAR(h.fx.getOutputPeak(), 0.5, 1e-6);
-    double* in[2] = {big.data(), big.data()};
-    double* o[2] = {out.data(), out.data()};
-    double* nulls[2] = {nullptr, nullptr};
-    for (int n : {1, 17, -3, 100000})
-        h.fx.processDoubleReplacing(in, o, n);
-    EXPECT_TRUE(std::isfinite(out[99999]));
-    h.fx.processDoubleReplacing(in, o, 0);
-    EXPECT_EQ(h.fx.getOutputPeak(), 0.0);
-    h.run(quiet, quiet, 256);
-    h.fx.processDoubleReplacing(nullptr, o, 64);
-    h.fx.processDoubleReplacing(in, nullptr, 64);
-    h.fx.processDoubleReplacing(nulls, nulls, 64);
-    h.fx.processDoubleReplacing(in, nulls, 64);
-    EXPECT_EQ(h.fx.getOutputPeak(), 0.0);
-}
-
 // With the filters gliding (a program just chosen) or settled.
 TEST(Processing, RecoversAfterNonFiniteInput)
 {

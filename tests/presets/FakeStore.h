@@ -97,7 +97,6 @@ struct Blocks {
         memcpy(bytes.data(), &h, sizeof h);
         return bytes;
     }
-    Bytes blocksOnly() const { return Bytes(bytes.begin() + 41, bytes.end()); }
 };
 
 inline Bytes written(long (*writer)(PresetStore&, char**), PresetStore& store)

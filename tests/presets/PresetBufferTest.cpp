@@ -100,47 +100,6 @@ TEST(PresetBuffer, RefusedValueLeavesStoreAsBefore)
     }
 }
 
-// The window follows an accepted read name by name, in the order of the data.
-TEST(PresetBuffer, WindowFollowsEveryNameOfALoadedBuffer)
-{
-    Blocks blocks;
-    blocks.name(2, "First").value(2, 1, 0.5f).name(7, "Nowhere").name(2, "Second").name(0, "Zero").value(2, 6, 0.75f);
-    const Bytes bytes = blocks.done(kKindBank, 2);
-    FakeStore bank(0.0f, 4), one(0.0f, 4);
-    ASSERT_EQ(readBuffer(readBank, bank, bytes), ReadResult::Loaded);
-    EXPECT_EQ(bank.log, (Log{"menu 2 First", "menu 2 Second", "menu 0 Zero", "entry 2", "show Second", "select 2"}));
-    // A second name starts its program afresh: the value read before it is gone.
-    EXPECT_EQ(bank.progs[2].params[1], 0.25f);
-    EXPECT_EQ(bank.progs[2].params[6], 0.75f);
-    // A single program takes every name into the selected slot; the last one stays.
-    ASSERT_EQ(readBuffer(readPreset, one, bytes), ReadResult::Loaded);
-    EXPECT_EQ(one.log, (Log{"menu 4 First", "menu 4 Nowhere", "menu 4 Second", "menu 4 Zero", "show Zero",
-                            "menu 4 Zero", "name Zero", "select 4"}));
-}
-
-TEST(PresetBuffer, SkipsWhatIsNotAParameterOfAProgram)
-{
-    Blocks blocks;
-    blocks.name(0, "Hand").value(0, 57, 0.3f).value(0, -3, 0.3f).block(7, 40, 0);
-    // A decoy where a reader that skips a fixed 32 bytes would land.
-    blocks.word(0).word(0).word(0).word(0).word(0).word(kBlockParam).word(20).word(0).word(1).word(0);
-    blocks.value(0, 1, 0.75f);
-    FakeStore store(0.0f, 2);
-    readBuffer(readPreset, store, blocks.done(kKindPreset, 0));
-    ProgramRecord expected{"Hand", {}};
-    std::copy(std::begin(store.templ.params), std::end(store.templ.params), expected.params);
-    expected.params[1] = 0.75f;
-    EXPECT_TRUE(store.holds(expected, 2));
-
-    // A bank without names changes only its values; programs 8 and -1 do not
-    // exist, and currentProgram 9 selects program 0.
-    FakeStore bank(0.0f, 3), before;
-    readBuffer(readBank, bank, Blocks().value(2, 6, 0.9f).value(8, 6, 0.9f).value(-1, 6, 0.9f).done(kKindBank, 9));
-    before.progs[2].params[6] = 0.9f;
-    EXPECT_TRUE(bank == before);
-    EXPECT_EQ(bank.log, (Log{"entry 0", "show P0 0.0", "select 0"}));
-}
-
 TEST(PresetBuffer, OldLayouts)
 {
     const FakeStore src(0.3f);

@@ -131,32 +131,3 @@ TEST(ProgramStore, RenamingAndTheTemplate)
     EXPECT_TRUE(same(five, fx.program(5)));
 }
 
-TEST(ProgramStore, StateChunkRestoresAnotherInstance)
-{
-    RecordingSylvatone a, b;
-    // The store answers chunks itself: no editor is attached here.
-    ASSERT_TRUE(a.getEditor() == nullptr && b.getEditor() == nullptr);
-    a.setPresetNo(4);
-    a.setParameter(kParamHmfGain, 0.9f);
-    a.setPresetName("Upright live");
-    void* data = nullptr;
-    const int32_t size = a.getChunk(&data, true);
-    ASSERT_EQ(size, 5089);
-    void* again = nullptr;
-    EXPECT_EQ(a.getChunk(&again, false), size);
-    EXPECT_EQ(again, data);
-
-    ASSERT_EQ(b.setChunk(data, size, false), 0);
-    EXPECT_EQ(b.getPresetNo(), 4);
-    EXPECT_EQ(b.getParameter(kParamHmfGain), 0.9f);
-    for (int p = 0; p < kNumPrograms; ++p)
-        EXPECT_TRUE(same(a.program(p), b.program(p))) << p;
-
-    // Refused data changes nothing.
-    std::vector<char> foreign(static_cast<char*>(data), static_cast<char*>(data) + size);
-    foreign[4] ^= 0x7f;
-    b.raw(2).params[0] = 0.125f;
-    const ProgramRecord before = b.program(2);
-    EXPECT_EQ(b.setChunk(foreign.data(), size, false), -1);
-    EXPECT_TRUE(same(before, b.program(2)));
-}

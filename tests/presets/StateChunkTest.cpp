@@ -111,24 +111,6 @@ TEST(StateChunk, RefusedChunksChangeNothing)
     EXPECT_EQ(readStateChunk(src, nullptr, 5089, scratch), -1);
 }
 
-TEST(StateChunk, OldFormatRestoresAndSelects)
-{
-    for (bool swapped : {false, true}) {
-        for (auto [current, selected] : {std::pair(3, 3), std::pair(7, 0), std::pair(-1, 0)}) {
-            FakeStore store(0.5f, 4);
-            const Bytes chunk = oldChunk(6, 42, current, swapped);
-            ASSERT_EQ(chunk.size(), 1184u);
-            EXPECT_EQ(readChunk(store, chunk), 0);
-            for (int p = 0; p < kNumPrograms; ++p)
-                ASSERT_TRUE(store.holds(kOld.carried(p), p)) << p;
-            EXPECT_EQ(store.log, Log{"select " + std::to_string(selected)});
-        }
-    }
-    FakeStore store;
-    EXPECT_EQ(readChunk(store, oldChunk(6, 30, 0, false)), 0);
-    EXPECT_TRUE(store.holds(kOld.carried(5, 30), 5));
-}
-
 // Run under ASan: each chunk is read from a block of exactly its size.
 TEST(StateChunk, TruncatedAndCorruptChunksAreReadInBounds)
 {

@@ -37,20 +37,6 @@ struct StrayValues : TempHome {};
 
 }  // namespace
 
-TEST_F(StrayValues, AreClampedBeforeTheyAreDecodedOrStored)
-{
-    for (float stray : kStray) {
-        Sylvatone fx(nullptr);
-        strayAutomation(fx, stray);
-        const float clamped = stray > 1.0f ? 1.0f : stray < 0.0f ? 0.0f : stray;
-        for (int index : {kParamLfGain, kParamLsr, kParamHpfFreq, kParamOutput}) {
-            EXPECT_EQ(fx.getParameter(index), clamped) << stray << " on " << index;
-            EXPECT_EQ(fx.program(3).params[index], clamped) << stray << " on " << index;
-        }
-        EXPECT_EQ(fx.getParameterValue(kParamLfGain), clamped > 0.5f ? 15.0f : -15.0f) << stray;
-    }
-}
-
 TEST_F(StrayValues, ASessionWithStrayAutomationReloadsWhole)
 {
     for (float stray : kStray) {

@@ -59,22 +59,6 @@ TEST_F(StripTest, DoubleClickButtonActsOnDoubleClicksOnlyAndCtrlAsksForRemoval)
     EXPECT_TRUE(editor.edits.empty());
 }
 
-TEST_F(StripTest, KickButtonReportsOnThePressKeepsItWhileDraggedAndCanBeReleased)
-{
-    auto* b = add<CPSKickButton>({kIdle, kHover, kPressed}, CPoint(0, 0), false);
-    mouseDown(frame.frame, 30, 15, kLButton | kControl);  // Ctrl counts only in double-click mode
-    mouseMoved(frame.frame, 150, 50, kLButton);
-    EXPECT_EQ(shown(), kPressed);
-    mouseUp(frame.frame, 150, 50);  // off the button, and still released
-    EXPECT_EQ(shown(), kIdle);
-    mouseDown(frame.frame, 30, 15);
-    b->release();  // as the editor does once the manual has opened
-    EXPECT_EQ(b->getValue(), 0.f);
-    EXPECT_EQ(shown(), kHover);
-    mouseDown(frame.frame, 30, 15, kRButton);
-    EXPECT_EQ(listener.values, (Values{1.f, 1.f}));
-}
-
 TEST_F(StripTest, SaveLoadButtonGivesHalfOnlyForABareRightClick)
 {
     auto* b = add<CSaveLoadButton>({kIdle, kHover, kPressed}, CPoint(0, 0));
@@ -90,24 +74,3 @@ TEST_F(StripTest, SaveLoadButtonGivesHalfOnlyForABareRightClick)
     EXPECT_EQ(mouseDown(frame.frame, 30, 15), kMouseEventNotHandled);
 }
 
-// The rocker's left half is x < 25.
-TEST_F(StripTest, RockerReportsTheHalfPressedAndShowsHoverAndPress)
-{
-    auto* r = add<CPSRockerSwitch>({kIdle, kHover, kRightHover, kPressed, kRightPressed}, CPoint(0, 0), 0L);
-    for (const auto& [x, picture] : {std::pair(12.0, kHover), {25.0, kRightHover}, {24.5, kHover}, {100.0, kIdle}}) {
-        hoverAt(x);
-        EXPECT_EQ(shown(), picture) << x;
-    }
-    hoverAt(24.5);
-    EXPECT_EQ(mouseDown(frame.frame, 24.5, 15), kMouseEventHandled);
-    mouseMoved(frame.frame, 38, 15, kLButton);  // held: neither press nor hover moves
-    EXPECT_EQ(shown(), kPressed);
-    mouseUp(frame.frame, 38, 15);
-    EXPECT_EQ(r->getValue(), 0.f);
-    EXPECT_EQ(shown(), kHover);
-    mouseDown(frame.frame, 25, 15);
-    EXPECT_EQ(shown(), kRightPressed);
-    mouseUp(frame.frame, 25, 15);
-    EXPECT_EQ(mouseDown(frame.frame, 12, 15, kRButton), kMouseEventNotHandled);
-    EXPECT_EQ(listener.values, (Values{-1.f, 1.f}));
-}

@@ -133,22 +133,6 @@ TEST_F(StripDesktop, ASlowDialogsAnswerIsLoadedLaterWhateverThePath)
         << desktop.read("zenity.args");
 }
 
-TEST_F(StripDesktop, SavingWritesTheAnsweredPathWithItsExtension)
-{
-    const std::string path = desktop.file("-saved \"q\"\nname");
-    desktop.dialog("zenity", path + "\n");
-    fx->setPresetName("Saved one");
-    press(layout::kTagSavePreset);
-    EXPECT_FALSE(fs::exists(path + ".zym")) << "written only when the answer is taken";
-    ASSERT_TRUE(idleUntil([&] { return fs::exists(path + ".zym"); }));
-
-    Sylvatone other(nullptr);
-    ASSERT_TRUE(loadPresetFile(other.presetStore(), path + ".zym", false));
-    char name[32] = {};
-    other.getProgramName(name);
-    EXPECT_STREQ(name, "Saved one");
-}
-
 // A dialog that is cancelled, fails, is killed or cannot be found changes
 // nothing; with no dialog at all the window says what to install.
 TEST_F(StripDesktop, NoAnswerChangesNothing)

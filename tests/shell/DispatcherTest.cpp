@@ -150,21 +150,6 @@ TEST_F(Dispatcher, SpeakerArrangements)
     EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(Dispatcher, ParameterTextsFitTheHostConvention)
-{
-    for (int i = -2; i < 45; ++i) {
-        text(effGetParamName, i, 8);
-        text(effGetParamLabel, i, 1);
-        text(effGetParamDisplay, i, 9);
-    }
-    // The texts themselves are the parameters' own; here only that the
-    // record's entries and the opcodes reach them.
-    fx->setParameter(fx, kParamLfGain, 0.4333f);
-    EXPECT_EQ(text(effGetParamDisplay, kParamLfGain, 9), "-2.00dB");
-    EXPECT_EQ(text(effGetParamName, kParamHmfFreq, 8), "HMFfreq");
-    EXPECT_EQ(fx->getParameter(fx, kParamLfGain), 0.4333f);
-}
-
 // Hosts build their controls from these: switches toggle, the channel
 // selector has three positions, stepped controls step as the editor does,
 // and what steers nothing is not offered for automation.
@@ -226,17 +211,6 @@ TEST_F(Dispatcher, AutomationFromTheEditorReachesTheHost)
     EXPECT_EQ(gCalls[0].opcode, audioMasterAutomate);
     EXPECT_EQ(gCalls[0].index, kParamHfGain);
     EXPECT_EQ(effect->getParameter(kParamHfGain), 0.75f);
-}
-
-// A host may leave the second pins unconnected and pass no buffers for them.
-TEST_F(Dispatcher, ProcessingWithTheSecondPinsUnconnected)
-{
-    float l[32] = {1, 2, 3};
-    float* half[2] = {l, nullptr};
-    gPinAnswer = 1;
-    fx->processReplacing(fx, half, half, 8);
-    fx->process(fx, half, half, 16);
-    EXPECT_TRUE(std::isfinite(l[0]));
 }
 
 // The one copy every text to the host goes through: at and over the room
