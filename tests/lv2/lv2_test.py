@@ -12,15 +12,16 @@ lv2-dev installs. render: lv2apply with each factory preset's port values
 gives, sample for sample, what the command-line host renders through the VST
 edition with the same program, at 44100, 48000 and 96000 Hz.
 """
-import array
 import glob
 import math
 import os
 import re
-import struct
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import floatwav  # noqa: E402
 
 URI = "https://zym-audio.net/plugins/sylvatone"
 PSET = "http://lv2plug.in/ns/ext/presets#"
@@ -168,41 +169,8 @@ def check_validate(build):
 
 # ---------------------------------------------------------------- render
 
-def write_wav(path, rate, channels):
-    frames = len(channels[0])
-    nc = len(channels)
-    data = array.array("f", [channels[c][n] for n in range(frames) for c in range(nc)])
-    if sys.byteorder != "little":
-        data.byteswap()
-    body = data.tobytes()
-    fmt = struct.pack("<HHIIHH", 3, nc, rate, rate * 4 * nc, 4 * nc, 32)
-    with open(path, "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", 4 + 8 + len(fmt) + 8 + len(body)) + b"WAVE")
-        f.write(b"fmt " + struct.pack("<I", len(fmt)) + fmt)
-        f.write(b"data" + struct.pack("<I", len(body)) + body)
-
-
-def read_wav(path):
-    with open(path, "rb") as f:
-        raw = f.read()
-    pos, nc, kind, bits, body = 12, 0, 0, 0, None
-    while pos + 8 <= len(raw):
-        tag, size = raw[pos:pos + 4], struct.unpack("<I", raw[pos + 4:pos + 8])[0]
-        chunk = raw[pos + 8:pos + 8 + size]
-        if tag == b"fmt ":
-            kind, nc, _, _, _, bits = struct.unpack("<HHIIHH", chunk[:16])
-            if kind == 0xFFFE:
-                kind = struct.unpack("<H", chunk[24:26])[0]
-        elif tag == b"data":
-            body = chunk
-        pos += 8 + size + (size & 1)
-    if kind != 3 or bits != 32 or body is None:
-        raise ValueError(path + " is not 32-bit float")
-    data = array.array("f")
-    data.frombytes(body[:len(body) // 4 * 4])
-    if sys.byteorder != "little":
-        data.byteswap()
-    return [data[c::nc] for c in range(nc)]
+write_wav = floatwav.write_wav
+read_wav = floatwav.read_wav
 
 
 def signal(rate, frames):
