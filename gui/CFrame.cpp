@@ -62,6 +62,11 @@ bool CFrame::isWindowOpen() const
     return window && !window->isBroken();
 }
 
+uint32_t CFrame::getWindowId() const
+{
+    return isWindowOpen() ? window->getWindowId() : 0;
+}
+
 void CFrame::close()
 {
     if (closed)

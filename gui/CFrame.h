@@ -9,6 +9,7 @@
 // UI thread only.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ public:
 
     // True when a window was asked for and is open on the display.
     bool isWindowOpen() const;
+    // The X11 id of the frame's own window inside the host's, 0 off-screen.
+    uint32_t getWindowId() const;
     void* getSystemWindow() const { return systemWindow; }
     VSTGUIEditorInterface* getEditor() const { return editor; }
 

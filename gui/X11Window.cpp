@@ -116,6 +116,10 @@ std::unique_ptr<X11Window> X11Window::open(void* parent, const CRect& rect)
     }
     if (!w->loadKeymap())
         return nullptr;
+    // A class name lets tools and test scripts find the window in a host's.
+    static const char kClass[] = "sylvatone\0Sylvatone";
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w->window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        sizeof kClass, kClass);
 
     w->surface = cairo_xcb_surface_create(c, w->window, visual, width, height);
     if (cairo_surface_status(w->surface) != CAIRO_STATUS_SUCCESS)

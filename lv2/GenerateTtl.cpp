@@ -10,11 +10,12 @@
 #include <string>
 
 #include "engine/FactoryPresets.h"
+#include "lv2/Lv2Uris.h"
 #include "lv2/Ports.h"
 
 namespace {
 
-const char* const kUri = "https://zym-audio.net/plugins/sylvatone";
+const char* const kUri = lv2uris::kPlugin;
 
 const char* const kPrefixes =
     "@prefix doap:   <http://usefulinc.com/ns/doap#> .\n"
@@ -23,6 +24,9 @@ const char* const kPrefixes =
     "@prefix pset:   <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf:    <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix state:  <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .\n"
+    "@prefix urid:   <http://lv2plug.in/ns/ext/urid#> .\n"
     "@prefix units:  <http://lv2plug.in/ns/extensions/units#> .\n\n";
 
 // Numbers as Turtle decimals ("20.0", "-1.5"), so they read as floats.
@@ -124,7 +128,9 @@ std::string pluginTtl()
       << "    a lv2:Plugin , lv2:EQPlugin ;\n"
       << "    doap:name \"ZYM sylvatone - soft acoustic eq\" ;\n"
       << "    lv2:project <" << kUri << "#project> ;\n"
-      << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
+      << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
+      << "    lv2:extensionData state:interface ;\n"
+      << "    ui:ui <" << lv2uris::kUi << "> ;\n"
       << "    lv2:port [\n";
     audioPort(o, lv2ports::kInL, true, "in_l", "In L", false);
     o << "\n    ] , [\n";
@@ -147,7 +153,12 @@ std::string pluginTtl()
                     lv2ports::fromNormalised(ports[c], defaults.params[ports[c].param]));
     }
     o << "\n    ] .\n\n<" << kUri << "#project>\n    a doap:Project ;\n"
-      << "    doap:name \"ZYM sylvatone\" .\n";
+      << "    doap:name \"ZYM sylvatone\" .\n\n"
+      << "<" << lv2uris::kUi << ">\n"
+      << "    a ui:X11UI ;\n"
+      << "    lv2:requiredFeature ui:idleInterface , <http://lv2plug.in/ns/ext/instance-access> , ui:parent ;\n"
+      << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize ;\n"
+      << "    lv2:extensionData ui:idleInterface .\n";
     return o.str();
 }
 
@@ -176,6 +187,10 @@ std::string manifestTtl()
     o << kPrefixes << "<" << kUri << ">\n"
       << "    a lv2:Plugin ;\n"
       << "    lv2:binary <sylvatone.so> ;\n"
+      << "    rdfs:seeAlso <sylvatone.ttl> .\n\n"
+      << "<" << lv2uris::kUi << ">\n"
+      << "    a ui:X11UI ;\n"
+      << "    ui:binary <sylvatone.so> ;\n"
       << "    rdfs:seeAlso <sylvatone.ttl> .\n";
     for (int i = 0; i < kNumPrograms; ++i)
         o << "\n<" << presetUri(i) << ">\n"

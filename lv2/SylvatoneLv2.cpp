@@ -1,113 +1,58 @@
-// The LV2 edition: a thin adapter that connects ports to EqEngine. Control
-// ports carry natural units; each run hands the changed ones to the engine
-// as normalised values and then processes the block. A host that connects
-// only the left pair of audio ports gets the mono path.
+// The LV2 edition's plug-in entry: the descriptor over EffectHost, and the
+// state extension, which saves and restores the whole program store (all
+// six programs with their names, and the selection) as the VST edition's
+// state chunk.
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
 
-#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
 
-#include "engine/EqEngine.h"
-#include "engine/FactoryPresets.h"
-#include "lv2/Ports.h"
+#include "lv2/EffectHost.h"
+#include "lv2/Lv2Uris.h"
+#include "plugin/Sylvatone.h"
 
 namespace {
 
-constexpr const char* kUri = "https://zym-audio.net/plugins/sylvatone";
-
 struct Instance {
-    EqEngine engine;
-    double rate = 44100.0;
-    const lv2ports::ControlPort* controls = nullptr;
-    int numControls = 0;
-    const float* audioIn[2] = {};
-    float* audioOut[2] = {};
-    float* latency = nullptr;
-    const float* controlIn[lv2ports::kMaxControls] = {};
-    float lastValue[lv2ports::kMaxControls] = {};
-    bool sent[lv2ports::kMaxControls] = {};
-    // Set by activate: the first run restarts the engine once the ports'
-    // values are in, so they apply at once, as values a VST host sets before
-    // resuming, instead of gliding from the defaults.
-    bool starting = true;
+    explicit Instance(double rate) : host(rate) {}
+    EffectHost host;
+    LV2_URID programsKey = 0;
+    LV2_URID chunkType = 0;
 };
 
-LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const*)
+LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
 {
-    auto* self = new Instance;
-    self->rate = rate;
-    self->controls = lv2ports::controlPorts(&self->numControls);
-    // Every value starts as the Default program has it, so the values that
-    // are no ports (placeholders, hidden ones) stay as the VST keeps them.
-    const ProgramRecord& defaults = factoryPrograms()[0];
-    for (int i = 0; i < kNumProgramParams; ++i)
-        self->engine.setParameter(i, defaults.params[i]);
-    self->engine.suspend();
-    self->engine.resume(rate);
+    auto* self = new Instance(rate);
+    if (!self->host.valid()) {
+        delete self;
+        return nullptr;
+    }
+    for (int i = 0; features && features[i]; ++i)
+        if (strcmp(features[i]->URI, LV2_URID__map) == 0) {
+            auto* map = static_cast<LV2_URID_Map*>(features[i]->data);
+            self->programsKey = map->map(map->handle, lv2uris::kProgramsKey);
+            self->chunkType = map->map(map->handle, LV2_ATOM__Chunk);
+        }
     return self;
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data)
 {
-    auto* self = static_cast<Instance*>(handle);
-    switch (port) {
-    case lv2ports::kInL:
-    case lv2ports::kInR:
-        self->audioIn[port - lv2ports::kInL] = static_cast<const float*>(data);
-        return;
-    case lv2ports::kOutL:
-    case lv2ports::kOutR:
-        self->audioOut[port - lv2ports::kOutL] = static_cast<float*>(data);
-        return;
-    case lv2ports::kLatency:
-        self->latency = static_cast<float*>(data);
-        return;
-    default:
-        break;
-    }
-    const uint32_t c = port - lv2ports::kFirstControl;
-    if (c < static_cast<uint32_t>(self->numControls))
-        self->controlIn[c] = static_cast<const float*>(data);
+    static_cast<Instance*>(handle)->host.connect(port, data);
 }
 
 void activate(LV2_Handle handle)
 {
-    auto* self = static_cast<Instance*>(handle);
-    self->engine.suspend();
-    self->engine.resume(self->rate);
-    self->starting = true;
+    static_cast<Instance*>(handle)->host.activate();
 }
 
 void run(LV2_Handle handle, uint32_t frames)
 {
-    auto* self = static_cast<Instance*>(handle);
-    for (int c = 0; c < self->numControls; ++c) {
-        const float* port = self->controlIn[c];
-        if (!port || (self->sent[c] && *port == self->lastValue[c]))
-            continue;
-        self->lastValue[c] = *port;
-        self->sent[c] = true;
-        const lv2ports::ControlPort& control = self->controls[c];
-        self->engine.setParameter(control.param, lv2ports::toNormalised(control, *port));
-    }
-    if (self->starting) {
-        self->engine.suspend();
-        self->engine.resume(self->rate);
-        self->starting = false;
-    }
-    if (self->latency)
-        *self->latency = static_cast<float>(self->engine.latencySamples());
-
-    const float* inL = self->audioIn[0];
-    const float* inR = self->audioIn[1];
-    float* outL = self->audioOut[0];
-    float* outR = self->audioOut[1];
-    if (!inL || !outL || frames == 0)
-        return;
-    const int n = static_cast<int>(frames);
-    if (inR && outR)
-        self->engine.processStereo(inL, inR, outL, outR, n);
-    else
-        self->engine.processMono(inL, outL, inR ? nullptr : outR, n);
+    static_cast<Instance*>(handle)->host.run(frames);
 }
 
 void cleanup(LV2_Handle handle)
@@ -115,10 +60,59 @@ void cleanup(LV2_Handle handle)
     delete static_cast<Instance*>(handle);
 }
 
-const LV2_Descriptor kDescriptor = {kUri, instantiate, connectPort, activate, run, nullptr,
-                                    cleanup, nullptr};
+LV2_State_Status save(LV2_Handle handle, LV2_State_Store_Function store, LV2_State_Handle state, uint32_t,
+                      const LV2_Feature* const*)
+{
+    auto* self = static_cast<Instance*>(handle);
+    if (!self->programsKey)
+        return LV2_STATE_ERR_NO_FEATURE;
+    void* chunk = nullptr;
+    const int32_t size = self->host.plugin().getChunk(&chunk, false);
+    if (size <= 0 || !chunk)
+        return LV2_STATE_ERR_UNKNOWN;
+    return store(state, self->programsKey, chunk, static_cast<size_t>(size), self->chunkType,
+                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+}
+
+// Refused data (damaged, truncated, of another kind) changes nothing.
+LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state,
+                         uint32_t, const LV2_Feature* const*)
+{
+    auto* self = static_cast<Instance*>(handle);
+    if (!self->programsKey)
+        return LV2_STATE_ERR_NO_FEATURE;
+    size_t size = 0;
+    uint32_t type = 0;
+    uint32_t flags = 0;
+    const void* data = retrieve(state, self->programsKey, &size, &type, &flags);
+    if (!data)
+        return LV2_STATE_ERR_NO_PROPERTY;
+    if (type != self->chunkType)
+        return LV2_STATE_ERR_BAD_TYPE;
+    if (size > INT32_MAX)
+        return LV2_STATE_ERR_UNKNOWN;
+    std::vector<char> copy(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    if (self->host.plugin().setChunk(copy.data(), static_cast<int32_t>(size), false) < 0)
+        return LV2_STATE_ERR_UNKNOWN;
+    return LV2_STATE_SUCCESS;
+}
+
+const void* extensionData(const char* uri)
+{
+    static const LV2_State_Interface state = {save, restore};
+    return strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
+}
+
+const LV2_Descriptor kDescriptor = {lv2uris::kPlugin, instantiate, connectPort, activate, run, nullptr,
+                                    cleanup, extensionData};
 
 }  // namespace
+
+// The instance the window reaches through instance-access.
+EffectHost& effectHostOf(LV2_Handle handle)
+{
+    return static_cast<Instance*>(handle)->host;
+}
 
 extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {

@@ -24,6 +24,10 @@ std::string ownLibraryPath()
 
 std::string bundleFolderOf(const std::string& libraryPath)
 {
+    // An LV2 bundle holds its library at the top: NAME.lv2/NAME.so.
+    const size_t last = libraryPath.find_last_of('/');
+    if (last != std::string::npos && last >= 4 && libraryPath.compare(last - 4, 4, ".lv2") == 0)
+        return libraryPath.substr(0, last);
     std::string path = libraryPath;
     for (int i = 0; i < 3; ++i) {
         size_t slash = path.find_last_of('/');

@@ -29,7 +29,7 @@ LV2 = "http://lv2plug.in/ns/lv2core#"
 RDFS = "http://www.w3.org/2000/01/rdf-schema#"
 RDF_TYPE = "http://www.w3.org/1999/02/22-rdf-syntax-ns#type"
 # Only the bundles of the LV2 definitions themselves, never plug-ins.
-SCHEMA_BUNDLES = ["schemas", "core", "units", "port-props", "presets"]
+SCHEMA_BUNDLES = ["schemas", "core", "units", "port-props", "presets", "state", "ui", "urid", "instance-access", "options", "atom"]
 
 failures = []
 
