@@ -8,10 +8,16 @@ session is saved with a renamed program and non-default settings, reopened,
 saved again and exported with ardour7-export; the export must equal the
 command-line host's render of the same input with the same settings.
 
-    ardour_test.py --plugin SO --host SYLVATONE --rename HELPER [--keep]
+With --lv2 BUNDLE the LV2 edition goes on the track instead: its controls in
+natural units are set and read back, and a saved session with a renamed,
+non-default program store (held by the LV2 state) survives reopening. The
+VST library then serves only to rename the program in the saved state.
+
+    ardour_test.py --plugin SO --host SYLVATONE --rename HELPER [--lv2 BUNDLE] [--keep]
 """
 import argparse
 import base64
+import glob
 import math
 import os
 import re
@@ -234,6 +240,7 @@ def main():
     parser.add_argument("--plugin", required=True)
     parser.add_argument("--host", required=True)
     parser.add_argument("--rename", required=True)
+    parser.add_argument("--lv2", help="the LV2 bundle to test instead of the VST library")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     args = parser.parse_args()
     plugin = os.path.abspath(args.plugin)
@@ -243,7 +250,10 @@ def main():
 
     tmp = tempfile.mkdtemp(prefix="sylvatone-ardour-")
     try:
-        run_test(plugin, args, tmp)
+        if args.lv2:
+            run_lv2_test(os.path.abspath(args.lv2), plugin, args, tmp)
+        else:
+            run_test(plugin, args, tmp)
     finally:
         if args.keep:
             print("kept " + tmp)
@@ -256,12 +266,18 @@ def main():
     return 0
 
 
-def run_test(plugin, args, tmp):
+def private_env(tmp):
+    """Ardour's files, caches and preferences in the test's folder."""
     env = dict(os.environ)
     for var, sub in (("HOME", "home"), ("XDG_CONFIG_HOME", "config"), ("XDG_CACHE_HOME", "cache"),
                      ("XDG_DATA_HOME", "data"), ("XDG_STATE_HOME", "state"), ("TMPDIR", "tmp")):
         env[var] = os.path.join(tmp, sub)
         os.makedirs(env[var])
+    return env
+
+
+def run_test(plugin, args, tmp):
+    env = private_env(tmp)
     env["LXVST_PATH"] = os.path.dirname(plugin)
     for var in ("VST_PATH", "VST3_PATH", "LADSPA_PATH", "LV2_PATH"):
         env.pop(var, None)
@@ -277,8 +293,8 @@ def run_test(plugin, args, tmp):
     plan = os.path.join(tmp, "plan.lua")
     lua_pairs = lambda pairs: "{" + ", ".join("{%d, %r}" % (i, v) for i, v in pairs) + "}"
     with open(plan, "w") as f:
-        f.write("return { frames = %d, checks = %s, final = %s }\n"
-                % (FRAMES, lua_pairs(check_values()), lua_pairs(sorted(FINAL.items()))))
+        f.write('return { kind = "LXVST", id = "ZYM sylvatone", rate = %d, frames = %d, checks = %s, final = %s }\n'
+                % (RATE, FRAMES, lua_pairs(check_values()), lua_pairs(sorted(FINAL.items()))))
     script = os.path.join(HERE, "session.lua")
 
     # 1. What Ardour offers, and the settings made through its controls.
@@ -347,6 +363,137 @@ def run_test(plugin, args, tmp):
     p = run([args.host, "render", stereo_in, rendered, "--plugin", plugin, "--compensate"] + settings, env)
     require(p, "sylvatone render")
     compare(exported, rendered)
+
+
+# ---------------------------------------------------------------- LV2
+
+LV2_URI = "https://zym-audio.net/plugins/sylvatone"
+LV2_RATE = 48000
+# Four audio ports and the latency output come before the controls.
+LV2_FIRST_CONTROL = 5
+# Ardour's Lua API counts control ports: the latency output is 0, the
+# description's controls follow from 1 in port order.
+LV2_FINAL = {"eq_all": 1, "l_s_r": 2, "output": -1.5, "sat": 1, "hpffreq": "max", "lf": 1, "lffreq": "max",
+             "lfq": 1, "lfgain": 5, "lmf": 1, "lmffreq": "min", "lmq": 1, "lmfgain": -4, "hmf": 0,
+             "hmffreq": "max", "hmq": 1, "hmfgain": 3, "hf": 1, "hffreq": "min", "hfq": 1, "hfgain": -2.5}
+
+
+def lv2_controls(bundle):
+    """[(symbol, name, kind, values)] of the control inputs in port order,
+    read from the generated description: kind is "toggle", "choice" (scale
+    points) or "range"; values are the legal values to try."""
+    with open(os.path.join(bundle, "sylvatone.ttl")) as f:
+        ports = f.read().split("] , [")
+    controls = []
+    for port in ports:
+        if "lv2:ControlPort , lv2:InputPort" not in port:
+            continue
+        symbol = re.search(r'lv2:symbol "([^"]+)"', port).group(1)
+        name = re.search(r'lv2:name "([^"]+)"', port).group(1)
+        points = [float(v) for v in re.findall(r"rdf:value (-?[\d.]+)", port)]
+        if "lv2:toggled" in port:
+            controls.append((symbol, name, "toggle", [0.0, 1.0, 0.0]))
+        elif points:
+            controls.append((symbol, name, "choice", points))
+        else:
+            low = float(re.search(r"lv2:minimum (-?[\d.]+)", port).group(1))
+            high = float(re.search(r"lv2:maximum (-?[\d.]+)", port).group(1))
+            controls.append((symbol, name, "range", [low, -4.5, 0.0, high]))
+    return controls
+
+
+def state_chunk(session_dir, xml):
+    """The path of the state.ttl the session names, and its program store."""
+    state_dir = re.search(r'<lv2 [^>]*state-dir="([^"]+)"', xml).group(1)
+    found = glob.glob(os.path.join(session_dir, "plugins", "*", state_dir, "state.ttl"))
+    if len(found) != 1:
+        sys.exit("the saved session has no LV2 state %s (found %s)" % (state_dir, found))
+    with open(found[0]) as f:
+        ttl = f.read()
+    m = re.search(r'<' + re.escape(LV2_URI + "#programs") + r'> """([^"]*)"""', ttl)
+    if not m:
+        sys.exit("the LV2 state holds no program store:\n" + ttl[:2000])
+    return found[0], ttl, m
+
+
+def run_lv2_test(bundle, plugin, args, tmp):
+    env = private_env(tmp)
+    env["LV2_PATH"] = os.path.dirname(bundle)
+    controls = lv2_controls(bundle)
+    if len(controls) != 21:
+        sys.exit("the description has %d control inputs, expected 21" % len(controls))
+    final = {}
+    for symbol, _, kind, values in controls:
+        v = LV2_FINAL[symbol]
+        final[symbol] = max(values) if v == "max" else min(values) if v == "min" else float(v)
+    which = {symbol: n + 1 for n, (symbol, _, _, _) in enumerate(controls)}
+    checks = [(which[s], v) for s, _, _, values in controls for v in values]
+
+    session_dir = os.path.join(tmp, SESSION)
+    xml_path = os.path.join(session_dir, SESSION + ".ardour")
+    plan = os.path.join(tmp, "plan.lua")
+    lua_pairs = lambda pairs: "{" + ", ".join("{%d, %r}" % (i, v) for i, v in pairs) + "}"
+    with open(plan, "w") as f:
+        f.write('return { kind = "LV2", id = "%s", rate = %d, frames = %d, checks = %s, final = %s }\n'
+                % (LV2_URI, LV2_RATE, LV2_RATE, lua_pairs(checks),
+                   lua_pairs(sorted((which[s], v) for s, v in final.items()))))
+    script = os.path.join(HERE, "session.lua")
+
+    p = run([LUA, script, "create", session_dir, SESSION, plan], env, 3,
+            lambda: shutil.rmtree(session_dir, ignore_errors=True))
+    require(p, "Lua session creation (LV2)", "DONE")
+    latency = records(p.stdout, "LATENCY")
+    if latency != [["48"]]:
+        fail("Ardour sees a latency of %s samples at 48 kHz, expected 48" % latency)
+    descs = {int(d[0]): d for d in records(p.stdout, "DESC")}
+    for n, (symbol, name, kind, values) in enumerate(controls):
+        d = descs.get(LV2_FIRST_CONTROL + n)
+        if not d or d[1] != name or d[2] != ("true" if kind == "toggle" else "false") or d[9] != "true":
+            fail("Ardour shows control %s as %s, expected %r, %s, automatable" % (symbol, d, name, kind))
+        elif not (close(d[4], min(values)) and close(d[5], max(values))):
+            fail("Ardour shows control %s with the range %s..%s, expected %s..%s"
+                 % (symbol, d[4], d[5], min(values), max(values)))
+    check_readback(p.stdout, "GOT", "through Ardour's controls (LV2)")
+
+    # Rename the current program inside the saved LV2 state.
+    with open(xml_path) as f:
+        xml = f.read()
+    state_path, ttl, m = state_chunk(session_dir, xml)
+    saved, renamed = os.path.join(tmp, "saved.chunk"), os.path.join(tmp, "renamed.chunk")
+    with open(saved, "wb") as f:
+        f.write(base64.b64decode(m.group(1)))
+    require(run([args.rename, plugin, saved, renamed, PROGRAM_NAME], env), "renaming the program")
+    with open(renamed, "rb") as f:
+        encoded = base64.b64encode(f.read()).decode()
+    with open(state_path, "w") as f:
+        f.write(ttl[:m.start(1)] + encoded + ttl[m.end(1):])
+
+    p = run([LUA, script, "reopen", session_dir, SESSION, plan], env, 3)
+    require(p, "Lua session reopening (LV2)", "DONE")
+    check_readback(p.stdout, "HELD", "after reopening (LV2)")
+    with open(xml_path) as f:
+        _, _, m = state_chunk(session_dir, f.read())
+    resaved = os.path.join(tmp, "resaved.chunk")
+    with open(resaved, "wb") as f:
+        f.write(base64.b64decode(m.group(1)))
+    info = run([args.host, "info", "--plugin", plugin, "--state", resaved], env)
+    if '(current: "%s")' % PROGRAM_NAME not in info.stdout:
+        fail("the re-saved LV2 state does not hold the program %r as the current one; "
+             "`sylvatone info --state` says:\n%s%s" % (PROGRAM_NAME, info.stdout, info.stderr))
+    # The store's current program holds the final settings: what the
+    # plug-in's own display texts show for each control.
+    shown = dict(re.findall(r"^ +\d+  (\S+(?: all)?) +(\S+)", info.stdout, re.M))
+    for symbol, name, kind, _ in controls:
+        text, value = shown.get(name, "?"), final[symbol]
+        if kind == "toggle":
+            ok = text == ("On" if value else "Off")
+        elif symbol == "l_s_r":
+            ok = text == ("Left", "Stereo", "Right")[int(value)]
+        else:
+            m = re.match(r"(-?[\d.]+)(k?)", text)
+            ok = m and abs(float(m.group(1)) * (1000 if m.group(2) else 1) - value) <= 0.01 * max(1, abs(value))
+        if not ok:
+            fail("after reopening, the plug-in's current program shows %s = %s, expected %s" % (name, text, value))
 
 
 if __name__ == "__main__":

@@ -10,11 +10,14 @@
 --   session.lua reopen DIR NAME PLAN   loads the session, prints the values
 --       the plug-in holds for PLAN.final and saves it again
 --
--- PLAN is a Lua file returning { frames = N, checks = {{index, value}, ...},
--- final = {{index, value}, ...} }.
+-- PLAN is a Lua file returning { kind = "LXVST" or "LV2", id = the name or
+-- URI Ardour knows the plug-in by, rate = N, frames = N,
+-- checks = {{index, value}, ...}, final = {{index, value}, ...} }. Indexes
+-- count the plug-in's controls as Ardour's Lua API does (for LV2 the latency
+-- output is control 0).
 
 local mode, dir, name, plan = arg[1], arg[2], arg[3], dofile(arg[4])
-local RATE = 44100
+local RATE = plan.rate
 
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 assert(backend, "no dummy backend")
@@ -61,9 +64,12 @@ local function describe(proc)
 		local _, t = plug:get_parameter_descriptor(i, ARDOUR.ParameterDescriptor())
 		local d = t[2]
 		local c = control(proc, i)
-		c:set_automation_state(ARDOUR.AutoState.Play)
-		local automatable = c:automation_state() == ARDOUR.AutoState.Play
-		c:set_automation_state(ARDOUR.AutoState.Off)
+		local automatable = false
+		if not c:isnil() then
+			c:set_automation_state(ARDOUR.AutoState.Play)
+			automatable = c:automation_state() == ARDOUR.AutoState.Play
+			c:set_automation_state(ARDOUR.AutoState.Off)
+		end
 		out("DESC", i, d.label, d.toggled, d.integer_step, fmt(d.lower), fmt(d.upper),
 			fmt(d.step), fmt(d.largestep), d.rangesteps, automatable)
 	end
@@ -83,7 +89,7 @@ if mode == "create" then
 	-- only a plain range.
 	Session:locations():add_range(Temporal.timepos_t(0), Temporal.timepos_t(plan.frames))
 
-	local proc = ARDOUR.LuaAPI.new_plugin(Session, "ZYM sylvatone", ARDOUR.PluginType.LXVST, "")
+	local proc = ARDOUR.LuaAPI.new_plugin(Session, plan.id, ARDOUR.PluginType[plan.kind], "")
 	assert(not proc:isnil(), "Ardour does not know the plug-in (not indexed?)")
 	assert(track:add_processor_by_index(proc, 0, nil, true) == 0, "the plug-in does not go on the track")
 	out("LATENCY", proc:signal_latency())
