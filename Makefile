@@ -44,8 +44,14 @@ test-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 		ctest --output-on-failure -j $(JOBS)
 
 # Nanoseconds per stereo frame and real-time factors of the audio path.
+# lilv's lv2bench runs the LV2 edition at 48000 Hz with its default settings.
+LV2_URI = https://zym-audio.net/plugins/sylvatone
 bench: build
 	./$(BUILD)/bench/sylvatone_bench --benchmark_counters_tabular=true
+	@for b in 32 512; do \
+		LV2_PATH=$(CURDIR)/$(BUILD) lv2bench -f -b $$b -n 960000 $(LV2_URI) 2>/dev/null | \
+		awk -v b=$$b '$$4 == "$(LV2_URI)" { printf "lv2bench, 48000 Hz, blocks of %d: %.1f ns per frame, %.0f times real time\n", b, $$3 / $$2 * 1e9, $$2 / 48000 / $$3 }'; \
+	done
 
 # libFuzzer (clang) over every reader of outside data, FUZZ_SECONDS each;
 # what it finds interesting is merged into fuzz/corpus, which make test

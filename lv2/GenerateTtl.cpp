@@ -40,13 +40,14 @@ std::string number(double v)
     return s;
 }
 
-std::string frequencyLabel(double hz)
+// A table position's label: the text the window shows for it ("OFF",
+// "443Hz", "3.28kHz").
+std::string positionLabel(const lv2ports::ControlPort& p, int k)
 {
-    char text[32];
-    if (hz >= 1000)
-        snprintf(text, sizeof text, "%g kHz", hz / 1000);
-    else
-        snprintf(text, sizeof text, "%g Hz", hz);
+    ParamState state;
+    decodeParameter(state, p.param, static_cast<float>(k) / static_cast<float>(p.table.count - 1));
+    char text[64] = {};
+    parameterDisplay(state, p.param, text);
     return text;
 }
 
@@ -107,13 +108,9 @@ void controlPort(std::ostream& o, int index, const lv2ports::ControlPort& p, flo
     case lv2ports::Style::Table:
         o << " ;\n    units:unit units:hz ;\n    lv2:portProperty lv2:enumeration ;\n"
           << "    lv2:scalePoint ";
-        for (int k = 0; k < p.table.count; ++k) {
-            // The low cut's lowest step is its off position.
-            const bool off = p.table.values == hpfFreqArr && k == 0;
-            o << (k ? " ,\n        " : "") << "[ rdfs:label \""
-              << (off ? std::string("OFF") : frequencyLabel(p.table.values[k]))
+        for (int k = 0; k < p.table.count; ++k)
+            o << (k ? " ,\n        " : "") << "[ rdfs:label \"" << positionLabel(p, k)
               << "\" ; rdf:value " << number(p.table.values[k]) << " ]";
-        }
         break;
     }
 }
