@@ -36,19 +36,13 @@ intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
 
 // What the library exports, loaded once.
 struct Library {
-    Library()
-    {
-        handle = dlopen(SYLVATONE_LV2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            return;
-        auto plugin = reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(dlsym(handle, "lv2_descriptor"));
-        auto ui = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(handle, "lv2ui_descriptor"));
-        dsp = plugin ? plugin(0) : nullptr;
-        window = ui ? ui(0) : nullptr;
-    }
-    void* handle = nullptr;
-    const LV2_Descriptor* dsp = nullptr;
-    const LV2UI_Descriptor* window = nullptr;
+    void* handle = dlopen(SYLVATONE_LV2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    const LV2_Descriptor* dsp = handle ? reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(
+                                             dlsym(handle, "lv2_descriptor"))(0)
+                                       : nullptr;
+    const LV2UI_Descriptor* window = handle ? reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(
+                                                  dlsym(handle, "lv2ui_descriptor"))(0)
+                                            : nullptr;
 };
 
 const Library& library()
@@ -57,20 +51,11 @@ const Library& library()
     return lib;
 }
 
-// A host's URID map and state store.
+// A host's URID map and a state store holding one value.
 struct Host {
-    LV2_URID map(const char* uri)
-    {
-        auto found = ids.find(uri);
-        if (found != ids.end())
-            return found->second;
-        const LV2_URID id = static_cast<LV2_URID>(ids.size() + 1);
-        ids[uri] = id;
-        return id;
-    }
-    static LV2_URID mapUri(LV2_URID_Map_Handle h, const char* uri) { return static_cast<Host*>(h)->map(uri); }
+    LV2_URID map(const char* uri) { return ids.emplace(uri, static_cast<LV2_URID>(ids.size() + 1)).first->second; }
 
-    LV2_URID_Map urid{this, mapUri};
+    LV2_URID_Map urid{this, [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<Host*>(h)->map(uri); }};
     LV2_Feature mapFeature{LV2_URID__map, &urid};
     const LV2_Feature* features[2] = {&mapFeature, nullptr};
     std::map<std::string, LV2_URID> ids;
@@ -92,12 +77,10 @@ LV2_State_Status storeValue(LV2_State_Handle h, uint32_t key, const void* data, 
 const void* retrieveValue(LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags)
 {
     auto* host = static_cast<Host*>(h);
-    if (key != host->key)
-        return nullptr;
     *size = host->value.size();
     *type = host->type;
     *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-    return host->value.data();
+    return key == host->key ? host->value.data() : nullptr;
 }
 
 // One plug-in instance with every port connected, controls at the
