@@ -9,6 +9,7 @@
 #include "editor/CInfoBubble.h"
 #include "editor/ControlHelp.h"
 #include "editor/CLED.h"
+#include "editor/CResponsePanel.h"
 #include "editor/CScaleMenu.h"
 #include "editor/CZYMOnOffButton.h"
 #include "editor/EditorScale.h"
@@ -43,8 +44,10 @@ double shiftZoomOf(const layout::Control& c)
     return c.tag == kParamHpfFreq ? 1.0 : 2.0;
 }
 
-// The size menu behind every control; its tag is nobody's parameter.
+// The size menu behind every control; its tag is nobody's parameter. After
+// the sizes it offers the response panel.
 constexpr long kTagScaleMenu = 120;
+constexpr const char* kPrefResponsePanel = "ResponsePanel";
 
 CRect rectOf(const layout::Rect& r)
 {
@@ -97,7 +100,8 @@ bool ADEditor::open(void* ptr)
     // Without its picture the window keeps the editor's own size.
     const CCoord width = background->isLoaded() ? background->getWidth() : layout::kWindowW;
     const CCoord height = background->isLoaded() ? background->getHeight() : layout::kWindowH;
-    auto* newFrame = new MyFrame(CRect(0, 0, width, height), ptr, this, s);
+    const CCoord below = isPanelOpen() ? CResponsePanel::kHeight : 0;
+    auto* newFrame = new MyFrame(CRect(0, 0, width, height + below), ptr, this, s);
     if (ptr && !newFrame->isWindowOpen()) {
         // No display, or a parent window that does not exist.
         newFrame->close();
@@ -113,10 +117,16 @@ bool ADEditor::open(void* ptr)
     auto* sizes = new CScaleMenu(CRect(0, 0, width, height), this, kTagScaleMenu);
     for (double option : kEditorScales)
         sizes->addEntry(("Window size " + std::to_string(static_cast<int>(option * 100 + 0.5)) + "%").c_str());
+    sizes->addEntry(below ? "Hide response and spectrum" : "Show response and spectrum");
     for (int i = 0; i < kNumEditorScales; ++i)
         if (kEditorScales[i] == s)
             sizes->setCurrent(i);
     frame->addView(sizes);
+    sizeMenu = sizes;
+    if (below) {
+        panel = new CResponsePanel(CRect(0, height, width, height + below), engine, sizes);
+        frame->addView(panel);
+    }
 
     latencyMsDisplay = makeReadout(rectOf(layout::kLatencyMs), background, msStringConvert);
     frame->addView(latencyMsDisplay);
@@ -196,6 +206,8 @@ void ADEditor::close()
     outputKnob = nullptr;
     clipLed = nullptr;
     aboutSpot = nullptr;
+    panel = nullptr;
+    sizeMenu = nullptr;
     bubble = nullptr;
     hovered = nullptr;
     closeFrame();
@@ -219,6 +231,8 @@ void ADEditor::valueChanged(CControl* control)
         const long i = static_cast<long>(control->getValue() + 0.5f);
         if (i >= 0 && i < kNumEditorScales)
             pendingScale = kEditorScales[i];
+        else if (i == kNumEditorScales)
+            pendingPanel = isPanelOpen() ? 0 : 1;
     } else if (tag >= 0 && tag < kTagCount && controls[tag] == control) {
         engine->setParameterAutomated(static_cast<int32_t>(tag), control->getValue());
         showValue(static_cast<int>(tag), "");
@@ -260,6 +274,8 @@ void ADEditor::applyPendingParameters()
         if (index == kParamEqAll)
             refreshLatency();
     }
+    if (panel)
+        panel->parametersChanged();
     if (frame)
         frame->setDirty(true);
 }
@@ -276,7 +292,8 @@ bool ADEditor::getRect(ERect** r)
     const double s = getScale();
     rect.top = rect.left = 0;
     rect.right = static_cast<int16_t>(std::lround(layout::kWindowW * s));
-    rect.bottom = static_cast<int16_t>(std::lround(layout::kWindowH * s));
+    const int below = isPanelOpen() ? CResponsePanel::kHeight : 0;
+    rect.bottom = static_cast<int16_t>(std::lround((layout::kWindowH + below) * s));
     return AEffGUIEditor::getRect(r);
 }
 
@@ -298,6 +315,32 @@ void ADEditor::setScale(double wanted)
     open(parent);
 }
 
+bool ADEditor::isPanelOpen()
+{
+    if (panelState < 0) {
+        std::string stored;
+        panelState = preferences.getString(kPrefResponsePanel, stored) && stored == "open" ? 1 : 0;
+    }
+    return panelState == 1;
+}
+
+void ADEditor::setPanelOpen(bool wanted)
+{
+    preferences.setString(kPrefResponsePanel, wanted ? "open" : "closed");
+    if (wanted == isPanelOpen())
+        return;
+    panelState = wanted ? 1 : 0;
+    if (!frame)
+        return;
+    ERect* size = nullptr;
+    getRect(&size);
+    if (engine)
+        engine->sizeWindow(size->right, size->bottom);
+    void* parent = systemWindow;
+    close();
+    open(parent);
+}
+
 void ADEditor::idle()
 {
     // A size chosen in the window: the frame that sent it is rebuilt here,
@@ -307,17 +350,26 @@ void ADEditor::idle()
         pendingScale = 0.0;
         setScale(s);
     }
+    if (pendingPanel >= 0) {
+        const bool wanted = pendingPanel == 1;
+        pendingPanel = -1;
+        setPanelOpen(wanted);
+    }
     // After a suspend or resume: new latency texts, the lamp's hold cleared,
     // and the lamp given a tiny, ever different value that shows it off, so
     // it redraws.
     if (latencyDue.exchange(false)) {
         refreshLatency();
+        if (panel)
+            panel->parametersChanged();
         if (engine)
             engine->setClipHold(0.0);
         if (clipLed)
             clipLed->setValue(static_cast<float>(rand() * 1e-15));
     }
     applyPendingParameters();
+    if (panel)
+        panel->idle();
     updateBubble();
     // The lamp: a block at full scale lights it for one idle, after which it
     // holds until clicked or until the engine is suspended.

@@ -20,6 +20,8 @@ class CAnimKnob3;
 class CControl;
 class CLED;
 class CParamDisplay;
+class CResponsePanel;
+class CScaleMenu;
 class Sylvatone;
 
 class ADEditor : public CPresetSystemEditor, public EffectObserver {
@@ -59,6 +61,16 @@ public:
     // A size for the next window only, not remembered (snapshots).
     void useScale(double wanted) { scale = snapEditorScale(wanted); }
 
+    // The response panel below the designed window: open or closed as the
+    // user last chose (closed at first). Choosing is remembered in the
+    // preferences; an open window grows or shrinks at the next idle after
+    // the host was asked to resize it.
+    bool isPanelOpen();
+    void setPanelOpen(bool open);
+    // Open or closed for the next window only, not remembered (snapshots).
+    void usePanel(bool open) { panelState = open ? 1 : 0; }
+    CResponsePanel* responsePanel() const { return panel; }
+
     // The bubble that shows values, tooltips and messages (tests).
     CInfoBubble* infoBubble() const { return bubble; }
     // Shows a parameter's value and tooltip as a resting mouse would
@@ -87,6 +99,10 @@ private:
     CInfoBubble* bubble = nullptr;
     CView* hovered = nullptr;
     std::chrono::steady_clock::time_point hoverSince, lastChange;
+    CResponsePanel* panel = nullptr;
+    CScaleMenu* sizeMenu = nullptr;
+    int panelState = -1;        // -1 until first needed, then 0 closed, 1 open
+    int pendingPanel = -1;      // a choice made in the window, applied at idle
     double scale = 0.0;         // 0 until first needed
     double pendingScale = 0.0;  // a size chosen in the window, applied at idle
 

@@ -12,6 +12,11 @@ CMouseEventResult CScaleMenu::onMouseDown(CPoint& where, const long& buttons)
     // Only the bare panel: a right click on a control is the control's.
     if (!(buttons & kRButton) || !pParentFrame || pParentFrame->getViewAt(where) != this)
         return kMouseEventNotHandled;
+    return popUpAt(where, buttons);
+}
+
+CMouseEventResult CScaleMenu::popUpAt(CPoint& where, const long& buttons)
+{
     // The list opens below the menu's rectangle: for a moment that is the
     // point under the mouse.
     const CRect whole = getViewSize();

@@ -11,5 +11,8 @@ public:
     CScaleMenu(const CRect& size, CControlListener* listener, long tag);
 
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
+    // Opens the list at a point of the window, for views that offer the
+    // menu over themselves.
+    CMouseEventResult popUpAt(CPoint& where, const long& buttons);
     void draw(CDrawContext* context) override;
 };

@@ -190,3 +190,33 @@ void CDrawContext::drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& 
         cairo_paint_with_alpha(cr, alpha);
     end();
 }
+
+void CDrawContext::drawPolyline(const CPoint* points, int count)
+{
+    if (!points || count < 2)
+        return;
+    begin();
+    cairo_move_to(cr, points[0].x, points[0].y);
+    for (int i = 1; i < count; ++i)
+        cairo_line_to(cr, points[i].x, points[i].y);
+    setSource(cr, frameColor);
+    cairo_set_line_width(cr, lineWidth);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
+    end();
+}
+
+void CDrawContext::fillUnder(const CPoint* points, int count, CCoord baseline)
+{
+    if (!points || count < 2)
+        return;
+    begin();
+    cairo_move_to(cr, points[0].x, baseline);
+    for (int i = 0; i < count; ++i)
+        cairo_line_to(cr, points[i].x, points[i].y);
+    cairo_line_to(cr, points[count - 1].x, baseline);
+    cairo_close_path(cr);
+    setSource(cr, fillColor);
+    cairo_fill(cr);
+    end();
+}

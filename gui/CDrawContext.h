@@ -50,6 +50,12 @@ public:
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked);
     void fillRect(const CRect& rect) { drawRect(rect, kDrawFilled); }
     void drawLine(const CPoint& start, const CPoint& end);
+    // An antialiased line through count points, in the frame colour and
+    // line width.
+    void drawPolyline(const CPoint* points, int count);
+    // The area between the line through count points and the horizontal
+    // line at baseline, in the fill colour.
+    void fillUnder(const CPoint* points, int count, CCoord baseline);
     void drawBitmap(CBitmap* bitmap, const CRect& dest, const CPoint& offset, float alpha);
 
 private:

@@ -4,17 +4,21 @@
 // without a window and draws into an image.
 #include "host/Snapshot.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 #include "editor/ADEditor.h"
 #include "gui/CFrame.h"
 #include "gui/VSTGUIEditorInterface.h"
 #include "host/AudioFile.h"
+#include "host/Demo.h"
 #include "host/HostError.h"
 #include "host/Options.h"
 #include "host/PluginHost.h"
 #include "host/ProgramSelect.h"
+#include "host/Processing.h"
 #include "presets/CPresetSystemEffect.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffect.h"
@@ -28,6 +32,29 @@ AEffect* linkedEntry(audioMasterCallback host)
     return effect ? effect->getAeffect() : nullptr;
 }
 
+// A third of a second of the demo signal through the plug-in, a thirtieth of
+// a second between the window's idle calls, so the response panel has
+// spectra to show.
+void playDemo(PluginHost& host, AEffEditor* editor)
+{
+    constexpr int kRate = 44100, kBlock = 490, kFrames = 10;
+    const std::vector<float> signal = demoSignal(kRate, 2.0);
+    ProcessBuffers<float> buffers(host.effect(), kBlock);
+    size_t at = static_cast<size_t>(kRate / 2) * 2;  // from half a second in
+    for (int frame = 0; frame < kFrames; ++frame) {
+        for (int block = 0; block < 3; ++block) {
+            for (int i = 0; i < kBlock; ++i, at += 2) {
+                buffers.input(0)[i] = signal[at];
+                if (buffers.inputs() > 1)
+                    buffers.input(1)[i] = signal[at + 1];
+            }
+            buffers.process(host.effect(), kBlock);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(34));
+        editor->idle();
+    }
+}
+
 }  // namespace
 
 int snapshotCommand(ArgList& args)
@@ -35,6 +62,7 @@ int snapshotCommand(ArgList& args)
     std::string out;
     PluginOptions options;
     double scale = 1.0;
+    bool panel = false;
     std::string readout;
     while (!args.empty()) {
         std::string arg = args.take();
@@ -44,6 +72,10 @@ int snapshotCommand(ArgList& args)
             if (args.empty())
                 throw UsageError("--readout takes a parameter name, as `sylvatone info` lists them");
             readout = args.take();
+            continue;
+        }
+        if (arg == "--panel") {
+            panel = true;
             continue;
         }
         if (arg == "--scale") {
@@ -92,10 +124,14 @@ int snapshotCommand(ArgList& args)
         title = name;
     }
     AEffEditor* editor = effect->getEditor();
-    if (auto* window = dynamic_cast<ADEditor*>(editor))
+    if (auto* window = dynamic_cast<ADEditor*>(editor)) {
         window->useScale(scale);
+        window->usePanel(panel);
+    }
     if (!editor || !editor->open(nullptr))
         throw HostError("the editor did not open");
+    if (panel)
+        playDemo(*host, editor);
     if (!readout.empty()) {
         int index = -1;
         for (int32_t i = 0; i < host->effect()->numParams && index < 0; ++i)

@@ -46,7 +46,9 @@ const CommandHelp kCommands[] = {
      "--program --user-defaults --set --rate --plugin --state --preset --bank "},
     {"snapshot",
      "  snapshot OUT.png [--program N|NAME] [--set NAME=VALUE]... [--scale 1|1.5|2] [--readout NAME]\n"
-     "      draw the editor off-screen into a picture\n",
+     "           [--panel]\n"
+     "      draw the editor off-screen into a picture; --panel with the response panel\n"
+     "      open, after a moment of the demo signal\n",
      "--program --user-defaults --set --state --preset --bank "},
     {"demo",
      "  demo [OUTDIR]\n"

@@ -8,6 +8,7 @@
 
 #include "engine/EqEngine.h"
 #include "plugin/EffectObserver.h"
+#include "plugin/SpectrumTap.h"
 #include "presets/CPresetSystemEffect.h"
 
 class Sylvatone : public CPresetSystemEffect {
@@ -75,6 +76,8 @@ public:
     double getOutputPeak() const { return engine.getOutputPeak(); }
     const EqChannel& channel(int c) const { return engine.channel(c); }
     double getInternalRate() const { return engine.getInternalRate(); }
+    // The audio a window shows the spectrum of.
+    SpectrumTap& spectrumTap() { return tap; }
     // Applies parameter changes still waiting for the audio thread.
     void applyPendingUpdates() { engine.applyPendingUpdates(); }
 
@@ -94,6 +97,7 @@ private:
     void notifyLatency();
 
     EqEngine engine;
+    SpectrumTap tap;
     std::atomic<EffectObserver*> observer{nullptr};
     std::atomic<bool> stereoIn{true};
     std::atomic<bool> stereoOut{true};

@@ -56,8 +56,15 @@ void Sylvatone::processLoop(T** inputs, T** outputs, int sampleFrames)
     T* outR = nullptr;
     if (isOutputConnected(1) && stereoOutput() && outputs[1])
         outR = outputs[1];
+    // A window showing the spectrum gets the input before it is replaced
+    // (hosts process in place) and the output after.
+    const bool listening = tap.listening.load(std::memory_order_relaxed);
+    if (listening)
+        tap.input.push(inL, Mono ? nullptr : inR, sampleFrames);
     if (Mono)
         engine.processMono<T>(inL, outL, outR, sampleFrames);
     else
         engine.processStereo<T>(inL, inR, outL, outR, sampleFrames);
+    if (listening)
+        tap.output.push(outL, Mono ? nullptr : outR, sampleFrames);
 }

@@ -11,6 +11,7 @@
 #include "editor/ADEditor.h"
 #include "editor/CInfoBubble.h"
 #include "editor/CLED.h"
+#include "editor/CResponsePanel.h"
 #include "plugin/Sylvatone.h"
 #include "editor/EditorScale.h"
 #include "presets/Preferences.h"
@@ -192,7 +193,7 @@ TEST(EditorScale, TheWindowDrawsAndResizesAtEachScale)
     CView* list = frame->getModalView();
     ASSERT_NE(list, nullptr);
     const CRect r = list->getViewSize();
-    click(frame, r.left + 5, r.top + r.getHeight() / 2);
+    click(frame, r.left + 5, r.top + r.getHeight() * 1.5 / 4);  // the second of four entries
     gCalls.clear();
     editor->idle();
     EXPECT_EQ(editor->getScale(), 1.5);
@@ -272,4 +273,111 @@ TEST_F(EditorWiring, TheBubbleShowsValuesTooltipsAndMessages)
     EXPECT_EQ(bubble->firstLine(), "Default bank stored");
     click(frame, bank.at.left + 3, bank.at.top + 3, kLButton | kDoubleClick | kControl);
     EXPECT_EQ(bubble->firstLine(), "Default bank removed");
+}
+
+// The response panel opens below the window from the panel's right-click
+// menu (asking the host for the room first), is remembered for the next
+// window, and closes again from a right click on itself, leaving the window
+// as it was to the pixel.
+TEST(ResponsePanel, OpensBelowTheWindowIsRememberedAndClosesToTheDesignedWindow)
+{
+    PrivatePreferences private_;
+    unsetenv("DISPLAY");
+    unsetenv("GDK_SCALE");
+    useBundleFolder(SYLVATONE_BUNDLE_DIR);
+    auto* fx = static_cast<Sylvatone*>(createEffectInstance(recordingHost));
+    auto* editor = static_cast<ADEditor*>(fx->getEditor());
+    ASSERT_TRUE(editor->open(nullptr));
+    auto pixels = [&] {
+        cairo_surface_t* s = editor->getFrame()->getOffscreenSurface();
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        return std::string(reinterpret_cast<const char*>(data),
+                           static_cast<size_t>(cairo_image_surface_get_stride(s) * cairo_image_surface_get_height(s)));
+    };
+    const std::string designed = pixels();
+    auto choose = [&](double x, double y, int entry) {
+        gCalls.clear();
+        click(editor->getFrame(), x, y, kRButton);
+        CView* list = editor->getFrame()->getModalView();
+        ASSERT_NE(list, nullptr);
+        const CRect r = list->getViewSize();
+        click(editor->getFrame(), r.left + 5, r.top + r.getHeight() * (entry + 0.5) / 4);
+        editor->idle();
+    };
+    ERect* rect = nullptr;
+    const std::pair<int32_t, int32_t> grow(audioMasterSizeWindow, 782);
+
+    choose(500, 100, 3);
+    ASSERT_NE(editor->responsePanel(), nullptr);
+    EXPECT_NE(std::find(gCalls.begin(), gCalls.end(), grow), gCalls.end());
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ(rect->bottom, 187 + CResponsePanel::kHeight);
+    EXPECT_EQ(cairo_image_surface_get_height(editor->getFrame()->getOffscreenSurface()), 337);
+    std::string stored;
+    EXPECT_TRUE(Preferences().getString("ResponsePanel", stored) && stored == "open");
+    {
+        Sylvatone other(nullptr);
+        auto* second = new ADEditor(&other);  // owned by other
+        ASSERT_TRUE(second->getRect(&rect));
+        EXPECT_EQ(rect->bottom, 337) << "the next window opens with the panel";
+    }
+
+    choose(400, 260, 3);  // the panel's own right click
+    EXPECT_EQ(editor->responsePanel(), nullptr);
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ(rect->bottom, 187);
+    EXPECT_TRUE(pixels() == designed);
+    EXPECT_TRUE(Preferences().getString("ResponsePanel", stored) && stored == "closed");
+    editor->close();
+    delete fx;
+    useBundleFolder("");
+}
+
+// The curve follows the settings the host makes, per channel when the
+// channel selector treats them differently; the spectra show the audio the
+// effect processes, at its level.
+TEST(ResponsePanel, ShowsTheSettingsCurveAndTheAudiosSpectrum)
+{
+    PrivatePreferences private_;
+    unsetenv("DISPLAY");
+    useBundleFolder(SYLVATONE_BUNDLE_DIR);
+    auto* fx = static_cast<Sylvatone*>(createEffectInstance(recordingHost));
+    fx->setSampleRate(44100.0f);
+    fx->resume();
+    auto* editor = static_cast<ADEditor*>(fx->getEditor());
+    editor->usePanel(true);
+    ASSERT_TRUE(editor->open(nullptr));
+    CResponsePanel* panel = editor->responsePanel();
+    ASSERT_NE(panel, nullptr);
+
+    fx->setParameter(kParamLfGain, 1.0f);  // +15 dB
+    editor->idle();
+    EXPECT_GT(panel->curveDb(0, 60.0), 10.0);
+    EXPECT_NEAR(panel->curveDb(0, 3000.0), 0.0, 1.0);
+    fx->setParameter(kParamLsr, 1.0f);  // the bands on the right channel only
+    editor->idle();
+    EXPECT_NEAR(panel->curveDb(0, 60.0), 0.0, 0.5);
+    EXPECT_GT(panel->curveDb(1, 60.0), 10.0);
+
+    // Half scale, on a bin of the transform, through the flat path.
+    fx->setParameter(kParamEqAll, 0.0f);
+    const double hz = 43 * 44100.0 / Spectrum::kSize;
+    std::vector<float> l(1470), r(1470);
+    long n = 0;
+    for (int frame = 0; frame < 10; ++frame) {
+        for (size_t i = 0; i < l.size(); ++i, ++n)
+            l[i] = r[i] = static_cast<float>(0.5 * std::sin(2 * M_PI * hz * static_cast<double>(n) / 44100.0));
+        float* io[2] = {l.data(), r.data()};
+        fx->processReplacing(io, io, static_cast<int32_t>(l.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(34));
+        editor->idle();
+    }
+    EXPECT_NEAR(panel->spectrumDb(false, hz), -6.02, 0.3);
+    EXPECT_NEAR(panel->spectrumDb(true, hz), -6.02, 0.3);
+    EXPECT_LT(panel->spectrumDb(true, 5000.0), -80.0);
+
+    editor->close();
+    EXPECT_FALSE(fx->spectrumTap().listening) << "a closed panel takes no audio";
+    delete fx;
+    useBundleFolder("");
 }

@@ -1,5 +1,6 @@
 // One thread automates every parameter while another processes audio and a
-// third, the user interface, idles the open editor, as hosts do. Run under
+// third, the user interface, idles the open editor (its response panel
+// taking the audio's spectra), as hosts do. Run under
 // ThreadSanitizer, this proves the handover race-free; in any build the
 // output must stay finite and bounded.
 #include <atomic>
@@ -21,8 +22,10 @@ TEST(Concurrency, TheProgramStoreWhileAutomationAndAudioRun)
     Sylvatone fx(nullptr);
     fx.setSampleRate(48000.0f);
     fx.resume();
-    AEffEditor* editor = new ADEditor(&fx);  // owned by fx
+    auto* editor = new ADEditor(&fx);  // owned by fx
+    editor->usePanel(true);
     ASSERT_TRUE(editor->open(nullptr));
+    ASSERT_TRUE(editor->responsePanel());
     std::atomic<bool> stop{false};
 
     std::thread automation([&] {
