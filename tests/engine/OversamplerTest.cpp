@@ -17,7 +17,7 @@ std::vector<double> run(Upsampler& u, const std::vector<double>& x, bool up, boo
     std::vector<double> y;
     for (size_t pos = 0; pos < x.size();) {
         const int m = static_cast<int>(std::min<size_t>(next(), x.size() - pos));
-        double in[16], out[32];
+        double in[Upsampler::kMaxBlock], out[2 * Upsampler::kMaxBlock];
         std::copy(x.begin() + pos, x.begin() + pos + m, in);
         std::copy(in, in + m, out);
         up ? u.upsample(inPlace ? out : in, m, out) : u.delay(inPlace ? out : in, m, out);

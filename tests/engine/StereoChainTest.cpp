@@ -135,15 +135,16 @@ TEST(StereoChain, DifferentSidesInStepStillAgree)
     }
 }
 
-TEST(StereoChain, RefusesChainsOutOfStepAndTouchesNothing)
+TEST(StereoChain, RefusesFiltersBypassedOnOneSideAndTouchesNothing)
 {
     Pair p(88200.0);
-    p.left.lmfComp.setGain(2.0);  // glides on the left only
+    p.left.lmfComp.setStatus(0);
+    p.left.lmfComp.finishGlide(true);  // bypassed on the left only
     std::vector<double> l(16, 0.5), r(16, 0.25);
     EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));
     EXPECT_EQ(l, std::vector<double>(16, 0.5));
-    EXPECT_EQ(p.left.lmfComp.rampRemaining(), p.left.lmfComp.rampLength());
+    EXPECT_EQ(p.right.lmfComp.state().history.x1, 0.0);
     // Without the bands the low cut alone decides, and it is in step.
     EXPECT_TRUE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
-    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 33, true, 1.0));
+    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), StereoChain::kMaxSamples + 1, true, 1.0));
 }
