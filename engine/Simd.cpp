@@ -68,6 +68,6 @@ const SimdKernels& simdKernels()
 int registersFor(const SimdKernels& kernels, int count, ChainBlock::Mode mode)
 {
     const int perRegister = kernels.filtersPerRegister;
-    const int most = (ChainBlock::kMaxRegisters + perRegister - 1) / perRegister;
+    const int most = (ChainBlock::kMaxFilters + perRegister - 1) / perRegister;
     return mode == ChainBlock::kMixed ? most : (count + perRegister - 1) / perRegister;
 }

@@ -22,7 +22,8 @@ bool setSimdWidth(SimdWidth width);
 // fields are read and the history, glide positions (gliding and mixed
 // modes) written back.
 struct ChainBlock {
-    static constexpr int kMaxRegisters = 9;
+    static constexpr int kMaxFilters = 9;
+    static constexpr int kMaxRegisters = kMaxFilters;  // one filter to a register at the plain width
     static constexpr int kLanes = 8;
     using Row = double[kMaxRegisters][kLanes];
 

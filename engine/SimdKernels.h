@@ -268,13 +268,13 @@ template <class V>
 void chain(ChainBlock& b)
 {
     // As registersFor gives: the mixed mode always takes the most.
-    constexpr int most = (ChainBlock::kMaxRegisters + V::kLanes / 2 - 1) / (V::kLanes / 2);
+    constexpr int most = (ChainBlock::kMaxFilters + V::kLanes / 2 - 1) / (V::kLanes / 2);
     if (b.n == 0)
         return;
     if (b.mode == ChainBlock::kMixed)
         runChain<V, most, ChainBlock::kMixed, 0>(b);
     else
-        chainOfCount<V, ChainBlock::kMaxRegisters>(b);
+        chainOfCount<V, ChainBlock::kMaxFilters>(b);
 }
 
 // Sixteen outputs at a time, every sum in the order t = 0 .. 31.

@@ -162,32 +162,26 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
     const int count = running(chain, stages);
     if (n == 0)
         return true;
-    if (count == 0) {
-        for (int i = 0; i < n; ++i) {
-            l[i] *= gain;
-            r[i] *= gain;
-        }
-        return true;
-    }
 
-    const SimdKernels& kernels = simdKernels();
-    ChainBlock b;
-    b.count = count;
-    b.mode = modeOf(stages, count, n);
-    b.registers = registersFor(kernels, count, b.mode);
     // The output gain goes with the low cut, before it; with the low cut
     // bypassed it follows the bands.
-    b.scaled = stages[count - 1][0] == &left.lowCut;
-    b.gain = gain;
-    b.n = n;
-    b.inL = l;
-    b.inR = r;
-    b.outL = l;
-    b.outR = r;
-    load(b, stages);
-    kernels.chain(b);
-    handBack(b, stages);
-    if (!b.scaled)
+    const bool scaled = count > 0 && stages[count - 1][0] == &left.lowCut;
+    if (count > 0) {
+        const SimdKernels& kernels = simdKernels();
+        ChainBlock b;
+        b.count = count;
+        b.mode = modeOf(stages, count, n);
+        b.registers = registersFor(kernels, count, b.mode);
+        b.scaled = scaled;
+        b.gain = gain;
+        b.n = n;
+        b.inL = b.outL = l;
+        b.inR = b.outR = r;
+        load(b, stages);
+        kernels.chain(b);
+        handBack(b, stages);
+    }
+    if (!scaled)
         for (int i = 0; i < n; ++i) {
             l[i] *= gain;
             r[i] *= gain;
