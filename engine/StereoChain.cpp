@@ -77,23 +77,29 @@ Place placeOf(const ChainBlock& b, int k)
 
 void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
 {
-    const double v[9] = {p.zr1, p.zr2, p.zi1, p.zi2, p.pr1, p.pr2, p.pi1, p.pi2, p.gain};
-    for (int c = 0; c < 9; ++c)
-        rows[c][at.row][at.lane + side] = v[c];
+    const int r = at.row, i = at.lane + side;
+    rows[0][r][i] = p.zr1;
+    rows[1][r][i] = p.zr2;
+    rows[2][r][i] = p.zi1;
+    rows[3][r][i] = p.zi2;
+    rows[4][r][i] = p.pr1;
+    rows[5][r][i] = p.pr2;
+    rows[6][r][i] = p.pi1;
+    rows[7][r][i] = p.pi2;
+    rows[8][r][i] = p.gain;
 }
 
 Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, Place at, int side)
 {
-    double v[9];
-    for (int c = 0; c < 9; ++c)
-        v[c] = rows[c][at.row][at.lane + side];
-    return {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]};
+    const int r = at.row, i = at.lane + side;
+    return {rows[0][r][i], rows[1][r][i], rows[2][r][i], rows[3][r][i], rows[4][r][i],
+            rows[5][r][i], rows[6][r][i], rows[7][r][i], rows[8][r][i]};
 }
 
 // Every field the mode reads, of every lane; the lanes of no filter hold 0.
-void load(ChainBlock& b, Filter* const (*stages)[2])
+void load(ChainBlock& b, Filter* const (*stages)[2], int filtersPerRegister)
 {
-    const int slots = b.registers * ChainBlock::kLanes / 2;
+    const int slots = b.registers * filtersPerRegister;
     const bool glides = b.mode != ChainBlock::kSteady;
     for (int k = 0; k < slots; ++k) {
         const Place at = placeOf(b, k);
@@ -177,7 +183,7 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         b.n = n;
         b.inL = b.outL = l;
         b.inR = b.outR = r;
-        load(b, stages);
+        load(b, stages, kernels.filtersPerRegister);
         kernels.chain(b);
         handBack(b, stages);
     }
