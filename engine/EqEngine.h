@@ -1,7 +1,8 @@
 // The equaliser's whole signal path, free of any plug-in format: the
 // decoded parameters, both channels' filters and their band design,
 // oversampling, the output gain and the saturation stage, processed in
-// sub-blocks of 16 host samples at 64 bits.
+// sub-blocks of 16 host samples at 64 bits (up to 64 while the output gain
+// stands at its target, which gives the same numbers).
 //
 // Threads: setParameter from any thread (it only decodes into atomics and
 // marks the band to recompute); suspend and resume while no audio runs; the
@@ -21,6 +22,7 @@
 class EqEngine {
 public:
     static constexpr int kSubBlock = 16;
+    static constexpr int kLongSubBlock = 64;
 
     // Decodes a normalised value (finite, 0 to 1) for a parameter index and
     // marks its band. Indexes outside 0..41 and non-finite values are ignored.
@@ -86,7 +88,10 @@ private:
 
     template <bool Mono, typename T>
     void processLoop(const T* inL, const T* inR, T* outL, T* outR, int frames);
-    // One sub-block of at most kSubBlock host samples, in place in work[].
+    // Applies waiting band updates and moves the output gain on for the next
+    // sub-block of at most `left` host samples; returns its length.
+    int startSubBlock(int left);
+    // One sub-block of m host samples, in place in work[].
     template <bool Mono>
     void processSubBlock(int m);
 
@@ -104,5 +109,5 @@ private:
     Saturator sat;
     double outputGainCurrent = 1.0;
     std::atomic<double> outputPeak{0.0};
-    alignas(64) double work[2][2 * kSubBlock] = {};
+    alignas(64) double work[2][2 * kLongSubBlock] = {};
 };

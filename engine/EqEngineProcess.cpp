@@ -1,5 +1,5 @@
-// The per-block signal path: sub-blocks of 16 host samples carried at 64
-// bits through oversampling, the equaliser, the output gain, the low cut,
+// The per-block signal path: sub-blocks of host samples carried at 64 bits
+// through oversampling, the equaliser, the output gain, the low cut,
 // decimation and the saturation stage. Audio thread; allocates nothing and
 // takes no lock.
 #include <cmath>
@@ -64,8 +64,8 @@ void EqEngine::processLoop(const T* inL, const T* inR, T* outL, T* outR, int fra
         inR = inL;
 
     double peak[2] = {0.0, 0.0};
-    for (int done = 0; done < frames; done += kSubBlock) {
-        const int m = frames - done < kSubBlock ? frames - done : kSubBlock;
+    for (int done = 0, m = 0; done < frames; done += m) {
+        m = startSubBlock(frames - done);
         readIn(inL + done, m, work[0]);
         if (!Mono)
             readIn(inR + done, m, work[1]);
@@ -91,25 +91,33 @@ void EqEngine::processLoop(const T* inL, const T* inR, T* outL, T* outR, int fra
     outputPeak.store(left > right ? left : right, rel);
 }
 
-template <bool Mono>
-void EqEngine::processSubBlock(int m)
+int EqEngine::startSubBlock(int left)
 {
-    constexpr int C = Mono ? 1 : 2;
     if (pendingUpdates.load(rel) != 0)
         applyPendingUpdates();
 
-    // The output gain moves towards its target once per host sample; the
-    // value reached serves the whole sub-block. Once a step no longer
-    // changes it, no further step will, so the rest are skipped.
+    // The output gain moves towards its target once per host sample over
+    // sub-blocks of 16; the value reached serves the whole sub-block. Once a
+    // step no longer changes it, no further step will, so the rest are
+    // skipped, and a gain that stands still from the first step stands for
+    // any length: the sub-block then grows, which spreads its fixed costs
+    // over more samples.
     const double target = params.outputGainTarget.load(rel);
+    const int m = left < kSubBlock ? left : kSubBlock;
     for (int i = 0; i < m; ++i) {
         double next = outputGainCurrent + (target - outputGainCurrent) * kGainSmoothing;
         next = flushDenormal(next);
         if (next == outputGainCurrent)
-            break;
+            return i > 0 ? m : left < kLongSubBlock ? left : kLongSubBlock;
         outputGainCurrent = next;
     }
+    return m;
+}
 
+template <bool Mono>
+void EqEngine::processSubBlock(int m)
+{
+    constexpr int C = Mono ? 1 : 2;
     int n = m;
     for (int c = 0; c < C; ++c) {
         if (oversampling)

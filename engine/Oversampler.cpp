@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/Simd.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -17,34 +19,6 @@ double halfBandPrototype(int i)
                    * (0.42 + 0.5 * std::cos(2 * kPi * i / 127) + 0.08 * std::cos(4 * kPi * i / 127));
     return std::fabs(h) < 1e-16 ? 0.0 : h;
 }
-
-// The sixteen interpolated sums of a full sub-block, each summed over its
-// 32 tap pairs in the order t = 0 .. 31, eight sums to a vector. Built for
-// plain x86-64 and again for AVX2 and AVX-512, chosen when the library
-// loads; the arithmetic is the same in each.
-#if defined(__GNUC__)
-typedef double Vec8 __attribute__((vector_size(8 * sizeof(double))));
-
-#if defined(__x86_64__) && !defined(__clang__) && !defined(SYLVATONE_NO_CLONES)
-__attribute__((target_clones("avx512f", "avx2", "default")))
-#endif
-void interpolate16(const double* near, const double* far, const double* taps, double* out)
-{
-    Vec8 lo = {0, 0, 0, 0, 0, 0, 0, 0}, hi = lo;
-    for (int t = 0; t < 32; ++t) {
-        Vec8 n0, n1, f0, f1;
-        std::memcpy(&n0, near + t, sizeof n0);
-        std::memcpy(&n1, near + t + 8, sizeof n1);
-        std::memcpy(&f0, far - t, sizeof f0);
-        std::memcpy(&f1, far - t + 8, sizeof f1);
-        const double c = taps[t];
-        lo += c * (n0 + f0);
-        hi += c * (n1 + f1);
-    }
-    std::memcpy(out, &lo, sizeof lo);
-    std::memcpy(out + 8, &hi, sizeof hi);
-}
-#endif
 
 } // namespace
 
@@ -95,25 +69,10 @@ void Upsampler::upsample(const double* in, int m, double* out)
         return;
     take(in, m);
 
-    // For input j, x[n-k] is line[kHistory + j - k]. Every output sums its 32
-    // tap pairs in the order t = 0 .. 31; the loop runs across the outputs
-    // inside, which keeps that order. A full sub-block keeps its sixteen sums
-    // in registers, two outputs to a register.
-    double acc[kMaxBlock] = {};
-#if defined(__GNUC__)
-    if (m == kMaxBlock) {
-        interpolate16(line + kHistory - kDelay, line + kHistory - kDelay - 1, oddTaps, acc);
-    } else
-#endif
-    {
-        for (int t = 0; t < kHistory / 2; ++t) {
-            const double c = oddTaps[t];
-            const double* near = line + kHistory - kDelay + t;       // x[n-32+t]
-            const double* far = line + kHistory - kDelay - 1 - t;    // x[n-33-t]
-            for (int j = 0; j < m; ++j)
-                acc[j] += c * (near[j] + far[j]);
-        }
-    }
+    // For input j, x[n-k] is line[kHistory + j - k]: every output sums its
+    // 32 tap pairs x[n-32+t] + x[n-33-t] in the order t = 0 .. 31.
+    double acc[kMaxBlock];
+    simdKernels().interpolate(line + kHistory - kDelay, line + kHistory - kDelay - 1, oddTaps, m, acc);
 
     // The centre tap is exactly 1, so the on-instant sample is x[n-32].
     for (int j = 0; j < m; ++j) {

@@ -24,7 +24,7 @@ class Upsampler {
 public:
     static constexpr int kHistory = 64;
     static constexpr int kDelay = 32;      // host samples between input and output
-    static constexpr int kMaxBlock = 16;   // host samples per call at most
+    static constexpr int kMaxBlock = 64;   // host samples per call at most
 
     Upsampler();
 
@@ -48,7 +48,7 @@ private:
     // The 32 odd taps g(1), g(3), ..., g(63).
     double oddTaps[kHistory / 2];
     // x[n-64] .. x[n-1] for the first sample n of the current call, followed
-    // by the call's own m inputs.
+    // by the call's own m inputs (the interpolation reads on to the end).
     double line[kHistory + kMaxBlock];
 };
 

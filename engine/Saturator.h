@@ -14,9 +14,7 @@ int satLengthFor(double hostRate);
 class Saturator {
 public:
     static constexpr int kRingSize = 1024;
-    static constexpr int kMaxBlock = 16;  // samples per call searched in one go
-    // Room for 7 places of shift and a last vector.
-    static constexpr int kShiftedStride = kRingSize + 32;
+    static constexpr int kMaxBlock = 64;  // samples per call searched in one go
 
     Saturator();   // configured for 44100 Hz
 
@@ -48,11 +46,14 @@ private:
 
     alignas(64) double satDelay[2][kRingSize];
     // |s| of ring slot p is kept at [kMask - p] and again at [kMask - p +
-    // kRingSize]: seen from the write position, the N magnitudes the window
-    // covers then lie in one contiguous run, in window order.
-    alignas(64) double satMagnitude[2][2 * kRingSize];
+    // kRingSize] of magnitudes(): seen from the write position, the N
+    // magnitudes the window covers then lie in one contiguous run, in window
+    // order. Eight zeros lead each channel's, for the searches' vector loads
+    // to start before the first.
+    static constexpr int kLead = 8;
+    double* magnitudes(int channel) { return satMagnitude[channel] + kLead; }
+    alignas(64) double satMagnitude[2][kLead + 2 * kRingSize];
     alignas(64) double satWindow[kRingSize];
-    alignas(64) double shiftedWindows[8][kShiftedStride];
     int satIndex = kMask;
     int satLength = 1;
 };

@@ -1,11 +1,14 @@
 // The signal path on its own, as any plug-in format drives it.
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
 #include "engine/EqEngine.h"
 #include "engine/FactoryPresets.h"
 #include "tests/engine/Signals.h"
+#include "tests/engine/Widths.h"
 
 namespace {
 
@@ -45,4 +48,58 @@ TEST(EqEngine, FiltersRecoverFromNonFiniteInputOnEveryPath)
         for (size_t i = 8000; i < y.size(); ++i)  // also false for NaN
             ASSERT_TRUE(std::fabs(y[i]) < 2.0 && std::fabs(yR[i]) < 2.0) << "path " << path << " at " << i;
     }
+}
+
+// Every vector width, fed host blocks of any length (so the sub-blocks grow
+// while the output gain stands still), against the plain width fed the same
+// samples in blocks of at most 16 frames: the same output, bit for bit,
+// through random parameter changes between blocks (programs' values, the
+// equaliser, bands and channel selection switched, saturation, the output
+// gain moving), mono and stereo, and silence long enough for the filters'
+// tails to reach the flush.
+TEST(EqEngine, EveryWidthAndBlockLengthGiveThePlainOutput)
+{
+    atEveryWidth([](SimdWidth width) {
+        for (double rate : {44100.0, 96000.0}) {
+            EqEngine e, plain;
+            start(e, 5, rate);
+            start(plain, 5, rate);
+            std::mt19937 rng(11);
+            std::uniform_int_distribution<int> param(0, kNumParams - 1), pick(0, 9), length(0, 600);
+            std::uniform_real_distribution<float> value(0.0f, 1.0f);
+            std::normal_distribution<double> noise(0.0, 0.3);
+            for (int block = 0; block < 300; ++block) {
+                for (int changes = pick(rng) < 3 ? pick(rng) : 0; changes > 0; --changes) {
+                    const int index = param(rng);
+                    const float v = value(rng);
+                    e.setParameter(index, v);
+                    plain.setParameter(index, v);
+                }
+                const int m = pick(rng) < 3 ? pick(rng) * 8 + pick(rng) % 2 : length(rng);
+                const bool mono = block % 50 >= 40, silent = block % 100 >= 70;
+                std::vector<double> l(m), r(m), out[4];
+                for (int i = 0; i < m; ++i) {
+                    l[i] = silent ? 0.0 : noise(rng);
+                    r[i] = silent ? 0.0 : noise(rng);
+                }
+                for (auto& o : out)
+                    o.resize(m);
+                setSimdWidth(width);
+                mono ? e.processMono(l.data(), out[0].data(), out[1].data(), m)
+                     : e.processStereo(l.data(), r.data(), out[0].data(), out[1].data(), m);
+                setSimdWidth(SimdWidth::Sse2);
+                for (int done = 0; done < m; done += 16) {
+                    const int k = m - done < 16 ? m - done : 16;
+                    double* o[2] = {out[2].data() + done, out[3].data() + done};
+                    mono ? plain.processMono(l.data() + done, o[0], o[1], k)
+                         : plain.processStereo(l.data() + done, r.data() + done, o[0], o[1], k);
+                }
+                setSimdWidth(width);
+                ASSERT_TRUE(m == 0 || !std::memcmp(out[0].data(), out[2].data(), m * sizeof(double)))
+                    << rate << " block " << block;
+                ASSERT_TRUE(m == 0 || !std::memcmp(out[1].data(), out[3].data(), m * sizeof(double)))
+                    << rate << " block " << block;
+            }
+        }
+    });
 }

@@ -1,4 +1,5 @@
 #include "engine/Oversampler.h"
+#include "tests/engine/Widths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ std::vector<double> run(Upsampler& u, const std::vector<double>& x, bool up, boo
     std::vector<double> y;
     for (size_t pos = 0; pos < x.size();) {
         const int m = static_cast<int>(std::min<size_t>(next(), x.size() - pos));
-        double in[16], out[32];
+        double in[Upsampler::kMaxBlock], out[2 * Upsampler::kMaxBlock];
         std::copy(x.begin() + pos, x.begin() + pos + m, in);
         std::copy(in, in + m, out);
         up ? u.upsample(inPlace ? out : in, m, out) : u.delay(inPlace ? out : in, m, out);
@@ -47,10 +48,10 @@ TEST(Upsampler, Taps)
     EXPECT_NEAR(oddSum, 0.99219, 1e-5);
 }
 
-// After clear(), random sub-blocks of 0..16, in place or not, equal the
-// formula evaluated sample by sample (same summation order, so bit for bit);
-// the delay, and the upsampled signal decimated, are the input exactly 32
-// samples late.
+// After clear(), random sub-blocks of 0..64, in place or not, equal the
+// formula evaluated sample by sample at every vector width (same summation
+// order, so bit for bit); the delay, and the upsampled signal decimated, are
+// the input exactly 32 samples late.
 TEST(Upsampler, AnySplitMatchesThePlainFormula)
 {
     std::mt19937 rng(1);
@@ -72,15 +73,17 @@ TEST(Upsampler, AnySplitMatchesThePlainFormula)
 
     std::uniform_int_distribution<int> size(0, Upsampler::kMaxBlock);
     auto next = [&] { return size(rng); };
-    for (bool inPlace : {false, true}) {
-        Upsampler up, plain;
-        run(up, std::vector<double>(40, 0.7), true, false, next);
-        up.clear();
-        const std::vector<double> y = run(up, x, true, inPlace, next);
-        EXPECT_EQ(y, expectUp) << "in place " << inPlace;
-        EXPECT_EQ(run(plain, x, false, inPlace, next), expectDelay) << "in place " << inPlace;
-        for (size_t b = 0; b < x.size(); b += 8)
-            decimate(y.data() + 2 * b, 8, back.data() + b);
-        EXPECT_EQ(back, expectDelay) << "in place " << inPlace;
-    }
+    atEveryWidth([&](SimdWidth) {
+        for (bool inPlace : {false, true}) {
+            Upsampler up, plain;
+            run(up, std::vector<double>(40, 0.7), true, false, next);
+            up.clear();
+            const std::vector<double> y = run(up, x, true, inPlace, next);
+            EXPECT_EQ(y, expectUp) << "in place " << inPlace;
+            EXPECT_EQ(run(plain, x, false, inPlace, next), expectDelay) << "in place " << inPlace;
+            for (size_t b = 0; b < x.size(); b += 8)
+                decimate(y.data() + 2 * b, 8, back.data() + b);
+            EXPECT_EQ(back, expectDelay) << "in place " << inPlace;
+        }
+    });
 }

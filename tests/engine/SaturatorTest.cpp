@@ -1,5 +1,6 @@
 #include "engine/Latency.h"
 #include "engine/Saturator.h"
+#include "tests/engine/Widths.h"
 
 #include <gtest/gtest.h>
 
@@ -67,41 +68,45 @@ TEST(Saturator, WindowLengthsAndLatencies)
     EXPECT_FLOAT_EQ(latencyMs(250000), latencyFor(250000) * 1000.0 / 44100);  // out of range: at 44100
 }
 
-// Against the plain step, bit for bit (so the gain law and the windowed peak
-// search both; the law at the engine: ProcessingTest): random levels with
-// spikes beyond the knee, silence, the odd infinity or NaN, switching on and off at random (so
-// stale magnitudes get used), stereo and mono blocks of random length, window
-// lengths 1 to 1023. Reusing one object checks that configure() clears it.
+// Against the plain step, bit for bit, at every vector width (so the gain law
+// and the windowed peak search both; the law at the engine: ProcessingTest):
+// random levels with spikes beyond the knee, silence, the odd infinity or
+// NaN, switching on and off at random (so stale magnitudes get used), stereo
+// and mono blocks of random length up to the longest, across the ring's
+// wrap, window lengths 1 to 1023. Reusing one object checks that configure()
+// clears it.
 TEST(Saturator, MatchesThePlainStep)
 {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> level(-1.2, 1.2);
-    std::uniform_int_distribution<int> len(0, 40), pick(0, 9), rare(0, 2000);
-    auto sample = [&] {
-        const int odd = rare(rng), kind = pick(rng);
-        return odd == 0 ? kNaN : odd == 1 ? -kInf : kind == 0 ? 0.0 : kind == 1 ? 6 * level(rng) : level(rng);
-    };
-    auto sat = std::make_unique<Saturator>();
-    for (double rate : {1000.0, 44100.0, 48000.0, 88200.0, 192000.0, 2e6}) {
-        sat->configure(rate);
-        auto ref = std::make_unique<PlainSaturator>(rate);
-        for (int k = 0; k < ref->n; ++k)
-            ASSERT_EQ(sat->window(k), ref->window[k]) << rate << " k " << k;
+    atEveryWidth([](SimdWidth) {
+        std::mt19937 rng(7);
+        std::uniform_real_distribution<double> level(-1.2, 1.2);
+        std::uniform_int_distribution<int> len(0, Saturator::kMaxBlock), pick(0, 9), rare(0, 2000);
+        auto sample = [&] {
+            const int odd = rare(rng), kind = pick(rng);
+            return odd == 0 ? kNaN : odd == 1 ? -kInf : kind == 0 ? 0.0 : kind == 1 ? 6 * level(rng) : level(rng);
+        };
+        auto sat = std::make_unique<Saturator>();
+        for (double rate : {1000.0, 44100.0, 48000.0, 88200.0, 192000.0, 2e6}) {
+            sat->configure(rate);
+            auto ref = std::make_unique<PlainSaturator>(rate);
+            for (int k = 0; k < ref->n; ++k)
+                ASSERT_EQ(sat->window(k), ref->window[k]) << rate << " k " << k;
 
-        for (int block = 0; block < 400; ++block) {
-            const int m = len(rng);
-            const bool on = pick(rng) < 7, stereo = pick(rng) < 7;
-            std::vector<double> l(m), r(m), el(m), er(m);
-            for (int i = 0; i < m; ++i) {
-                l[i] = sample();
-                r[i] = sample();
-                el[i] = ref->step(0, l[i], on);
-                er[i] = stereo ? ref->step(1, r[i], on) : r[i];
-                ref->p = (ref->p + 1) % 1024;
+            for (int block = 0; block < 400; ++block) {
+                const int m = len(rng);
+                const bool on = pick(rng) < 7, stereo = pick(rng) < 7;
+                std::vector<double> l(m), r(m), el(m), er(m);
+                for (int i = 0; i < m; ++i) {
+                    l[i] = sample();
+                    r[i] = sample();
+                    el[i] = ref->step(0, l[i], on);
+                    er[i] = stereo ? ref->step(1, r[i], on) : r[i];
+                    ref->p = (ref->p + 1) % 1024;
+                }
+                stereo ? sat->processStereo(l.data(), r.data(), m, on) : sat->processMono(l.data(), m, on);
+                ASSERT_TRUE(sameBits(l, el)) << rate << " block " << block;
+                ASSERT_TRUE(sameBits(r, er)) << rate << " block " << block;
             }
-            stereo ? sat->processStereo(l.data(), r.data(), m, on) : sat->processMono(l.data(), m, on);
-            ASSERT_TRUE(sameBits(l, el)) << rate << " block " << block;
-            ASSERT_TRUE(sameBits(r, er)) << rate << " block " << block;
         }
-    }
+    });
 }

@@ -1,7 +1,8 @@
 // The packed, interleaved chain against the plain one: every filter over the
-// whole buffer in turn, channel by channel. Outputs must agree bit for bit
-// over awkward lengths, glides that start and end mid-block, switching and
-// bypass, and the filters must be left in the same state.
+// whole buffer in turn, channel by channel. Outputs must agree bit for bit at
+// every vector width over every length, glides that end mid-block or run on
+// one side only, switching and bypass, and the filters must be left in the
+// same state.
 #include <cmath>
 #include <random>
 #include <vector>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/StereoChain.h"
+#include "tests/engine/Widths.h"
 
 namespace {
 
@@ -21,14 +23,18 @@ void plain(EqChannel& ch, double* x, int n, bool bands, double gain)
     ch.lowCut.processFrame(x, n);
 }
 
-// Applies the same random change to the same filter of every channel given.
+// Applies the same random change to the same filter of every channel given;
+// to one channel only a change that cannot leave one side bypassed: of a
+// running filter, not of its status or glide.
 void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
 {
     std::uniform_int_distribution<int> which(0, EqChannel::kFilterCount - 1), what(0, 5);
     std::uniform_real_distribution<double> u(0.0, 1.0);
-    const int f = which(rng), kind = what(rng);
+    const int f = which(rng), kind = channels.size() == 1 ? what(rng) % 4 + 1 : what(rng);
     const double v = u(rng);
     const int types[] = {Filter::kHighPass, Filter::kLowShelf, Filter::kPeaking, Filter::kHighShelf};
+    if (channels.size() == 1 && channels[0]->all(f)->getStatus() == 0)
+        return;
     for (EqChannel* ch : channels) {
         Filter& filter = *ch->all(f);
         switch (kind) {
@@ -46,6 +52,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
 struct Pair {
     EqChannel left, right;
     std::vector<EqChannel*> both() { return {&left, &right}; }
+    std::vector<EqChannel*> sides(int which) { return which == 0 ? both() : which == 1 ? std::vector{&left} : std::vector{&right}; }
     explicit Pair(double rate)
     {
         for (EqChannel* ch : both())
@@ -84,30 +91,32 @@ void runBoth(Pair& packed, Pair& plainPair, std::vector<double> l, std::vector<d
 
 TEST(StereoChain, EqualsThePlainChainBitForBit)
 {
-    std::mt19937 rng(2024);
-    std::normal_distribution<double> noise(0.0, 0.3);
-    std::uniform_int_distribution<int> lengthPick(0, 6);
-    const int lengths[] = {0, 1, 15, 16, 17, 31, 32};
-    Pair packed(88200.0), reference(88200.0);
-    for (int block = 0; block < 6000; ++block) {
-        // Bursts of changes, then long quiet stretches in which every glide
-        // ends and the chain runs steady; silent stretches let the history
-        // decay to the smallest values.
-        const bool changing = (block / 500) % 2 == 0, silent = (block / 250) % 4 == 3;
-        if (changing && block % 7 == 0) {
-            std::mt19937 fork = rng;  // the same change on both pairs
-            randomChange(rng, packed.both());
-            randomChange(fork, reference.both());
+    atEveryWidth([](SimdWidth) {
+        std::mt19937 rng(2024);
+        std::normal_distribution<double> noise(0.0, 0.3);
+        std::uniform_int_distribution<int> length(0, 64), longer(65, StereoChain::kMaxSamples), side(0, 5);
+        Pair packed(88200.0), reference(88200.0);
+        for (int block = 0; block < 6000; ++block) {
+            // Bursts of changes, mostly to both sides, then long quiet
+            // stretches in which every glide ends and the chain runs steady;
+            // silent stretches let the history decay to the smallest values.
+            const bool changing = (block / 500) % 2 == 0, silent = (block / 250) % 4 == 3;
+            if (changing && block % 7 == 0) {
+                const int which = side(rng) < 4 ? 0 : side(rng) % 2 + 1;
+                std::mt19937 fork = rng;  // the same change on both pairs
+                randomChange(rng, packed.sides(which));
+                randomChange(fork, reference.sides(which));
+            }
+            const int n = block % 9 == 0 ? longer(rng) : length(rng);
+            std::vector<double> l(n), r(n);
+            for (int i = 0; i < n; ++i) {
+                l[i] = silent ? 0.0 : noise(rng);
+                r[i] = silent ? 0.0 : noise(rng);
+            }
+            ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, block % 11 != 0, 1.0 + 0.01 * (block % 5)))
+                << "block " << block;
         }
-        const int n = lengths[lengthPick(rng)];
-        std::vector<double> l(n), r(n);
-        for (int i = 0; i < n; ++i) {
-            l[i] = silent ? 0.0 : noise(rng);
-            r[i] = silent ? 0.0 : noise(rng);
-        }
-        ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, block % 11 != 0, 1.0 + 0.01 * (block % 5)))
-            << "block " << block;
-    }
+    });
 }
 
 TEST(StereoChain, DifferentSidesInStepStillAgree)
@@ -115,35 +124,38 @@ TEST(StereoChain, DifferentSidesInStepStillAgree)
     // Left and right with different responses, every filter gliding at once,
     // then one alone; a steady tone, then silence long enough for the history
     // to decay to where the flush of tiny values decides the output.
-    Pair packed(96000.0), reference(96000.0);
-    for (Pair* p : {&packed, &reference})
-        for (EqChannel* ch : p->both())
-            for (int f = 0; f < EqChannel::kFilterCount; ++f)
-                ch->all(f)->setGain(ch == &p->left ? 5.0 - f : f - 5.0);
-    std::vector<double> l(32), r(32);
-    for (int block = 0; block < 4000; ++block) {
-        if (block == 100)
-            for (Pair* p : {&packed, &reference}) {
-                p->right.hfMain.setGain(-9.0);
-                p->left.hfMain.setGain(6.0);
+    atEveryWidth([](SimdWidth) {
+        Pair packed(96000.0), reference(96000.0);
+        for (Pair* p : {&packed, &reference})
+            for (EqChannel* ch : p->both())
+                for (int f = 0; f < EqChannel::kFilterCount; ++f)
+                    ch->all(f)->setGain(ch == &p->left ? 5.0 - f : f - 5.0);
+        std::vector<double> l(32), r(32);
+        for (int block = 0; block < 4000; ++block) {
+            if (block == 100)
+                for (Pair* p : {&packed, &reference}) {
+                    p->right.hfMain.setGain(-9.0);
+                    p->left.hfMain.setGain(6.0);
+                }
+            for (int i = 0; i < 32; ++i) {
+                l[i] = block < 300 ? std::sin(0.1 * (block * 32 + i)) : 0.0;
+                r[i] = block < 300 ? std::cos(0.07 * (block * 32 + i)) : 0.0;
             }
-        for (int i = 0; i < 32; ++i) {
-            l[i] = block < 300 ? std::sin(0.1 * (block * 32 + i)) : 0.0;
-            r[i] = block < 300 ? std::cos(0.07 * (block * 32 + i)) : 0.0;
+            ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, true, 0.9)) << block;
         }
-        ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, true, 0.9)) << block;
-    }
+    });
 }
 
-TEST(StereoChain, RefusesChainsOutOfStepAndTouchesNothing)
+TEST(StereoChain, RefusesFiltersBypassedOnOneSideAndTouchesNothing)
 {
     Pair p(88200.0);
-    p.left.lmfComp.setGain(2.0);  // glides on the left only
+    p.left.lmfComp.setStatus(0);
+    p.left.lmfComp.finishGlide(true);  // bypassed on the left only
     std::vector<double> l(16, 0.5), r(16, 0.25);
     EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));
     EXPECT_EQ(l, std::vector<double>(16, 0.5));
-    EXPECT_EQ(p.left.lmfComp.rampRemaining(), p.left.lmfComp.rampLength());
+    EXPECT_EQ(p.right.lmfComp.state().history.x1, 0.0);
     // Without the bands the low cut alone decides, and it is in step.
     EXPECT_TRUE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
-    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 33, true, 1.0));
+    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), StereoChain::kMaxSamples + 1, true, 1.0));
 }

@@ -1,0 +1,38 @@
+// The kernels for plain x86-64: two doubles to a register.
+#include <emmintrin.h>
+
+#include "engine/SimdKernels.h"
+
+namespace {
+
+struct Sse2 {
+    using Reg = __m128d;
+    using Mask = __m128d;
+    static constexpr int kLanes = 2;
+    static constexpr int kWrapDelay = 0;  // one filter to a register: nothing wraps
+
+    static SYLVATONE_INLINE Reg load(const double* p) { return _mm_load_pd(p); }
+    static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm_loadu_pd(p); }
+    static SYLVATONE_INLINE void store(double* p, Reg v) { _mm_store_pd(p, v); }
+    static SYLVATONE_INLINE Reg set1(double v) { return _mm_set1_pd(v); }
+    static SYLVATONE_INLINE Reg zero() { return _mm_setzero_pd(); }
+    static SYLVATONE_INLINE Reg add(Reg a, Reg b) { return _mm_add_pd(a, b); }
+    static SYLVATONE_INLINE Reg sub(Reg a, Reg b) { return _mm_sub_pd(a, b); }
+    static SYLVATONE_INLINE Reg mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
+    static SYLVATONE_INLINE Reg max(Reg a, Reg b) { return _mm_max_pd(a, b); }
+    static SYLVATONE_INLINE Mask less(Reg a, Reg b) { return _mm_cmplt_pd(a, b); }
+    static SYLVATONE_INLINE Mask lessEqual(Reg a, Reg b) { return _mm_cmple_pd(a, b); }
+    static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
+    static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
+    static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
+    static SYLVATONE_INLINE Reg feed(__m128d sample, Reg) { return sample; }
+    static SYLVATONE_INLINE void storeQuarter(Reg v, int, double* l, double* r)
+    {
+        _mm_storel_pd(l, v);
+        _mm_storeh_pd(r, v);
+    }
+};
+
+}  // namespace
+
+extern const SimdKernels kSse2Kernels = kernelsOf<Sse2>();
