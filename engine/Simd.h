@@ -32,6 +32,7 @@ struct ChainBlock {
     int count;      // filters (slots) in the chain, 1..9
     int registers;  // as registersFor gives
     Mode mode;      // every filter steady, every one gliding all n samples, or any mix
+    bool linked;    // gliding, each filter's left and right from the same position by the same step
     bool scaled;    // the last filter's input is multiplied by the gain first
     double gain;
     int n;          // samples, 0..kMaxSamples

@@ -73,49 +73,94 @@ void runChain(ChainBlock& b)
     // Gliding, the coefficients of a stretch of steps are worked out first,
     // register by register, so that the moving poles, zeros and gain of one
     // register stay in registers meanwhile; the position moves on for the
-    // lanes with a gliding sample only.
+    // lanes with a gliding sample only. Where every filter's left and right
+    // glide alike (linked), one register works out two registers' filters,
+    // the left lanes of register j and j + 1 interleaved, and each value goes
+    // to both lanes of its filter.
     constexpr int kStretch = kGlides ? 16 : 1;
+    constexpr int kUnits = M == ChainBlock::kGliding ? (R + 1) / 2 : 1;
+    constexpr int kUnitStride = kUnits * V::kLanes;
+    constexpr int kRowStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
     alignas(64) double rebuilt[kStretch][R][5][V::kLanes];
+    alignas(64) double linkedStep[9][kUnits][V::kLanes];
+    const bool linked = M == ChainBlock::kGliding && b.linked;
+    if (linked)
+        for (int j = 0; j < R; j += 2)
+            for (int c = 0; c < 9; ++c)
+                V::store(linkedStep[c][j / 2],
+                         V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][j + 1 < R ? j + 1 : j])));
     int stretchStart = 0;
+    // Steps t0..t1 of the positions p of register j (or of the pair from j,
+    // linked): moved on by the steps at stepRow + c stride where a lane lies
+    // within [from, to), every lane from step allFrom to allTo; each step's
+    // coefficients (b1 and a1 negated) go to put(t - t0, c).
+    auto glideRow = [&](int t0, int t1, int j, Reg* p, const double* stepRow, int stride, Reg from, Reg to,
+                        int allFrom, int allTo, auto put) __attribute__((always_inline)) {
+        for (int t = t0; t < t1; ++t) {
+            const double* steps = stepRow;
+            asm("" : "+r"(steps));
+            const Reg now = V::set1(t);
+            const bool masked = kMixed || t < allFrom || t >= allTo;
+            const Mask active = masked ? V::both(V::lessEqual(from, now), V::less(now, to)) : Mask{};
+            const Mask gliding = kMixed ? V::less(now, glideEnd[j]) : Mask{};
+            const Mask moving = kMixed ? V::both(active, gliding) : active;
+#pragma GCC unroll 9
+            for (int c = 0; c < 9; ++c) {
+                const Reg next = V::add(p[c], V::load(steps + c * stride));
+                p[c] = masked ? V::select(moving, next, p[c]) : next;
+            }
+            const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
+            const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
+            Reg c[5] = {g, V::mul(g, V::add(zr1, zr2)), V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2))),
+                        V::add(pr1, pr2), V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2))};
+            if (kMixed) {
+                c[0] = V::select(gliding, c[0], V::load(b.b0[j]));
+                c[1] = V::select(gliding, c[1], V::load(b.minusB1[j]));
+                c[2] = V::select(gliding, c[2], V::load(b.b2[j]));
+                c[3] = V::select(gliding, c[3], V::load(b.minusA1[j]));
+                c[4] = V::select(gliding, c[4], V::load(b.a2[j]));
+            }
+            put(t - t0, c);
+        }
+    };
     auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
+        constexpr int kFull = (V::kLanes / 2 - 1) * (R + D);
+        if (linked) {
+#pragma GCC unroll 16
+            for (int j = 0; j < R; j += 2) {
+                const int k = j + 1 < R ? j + 1 : j;
+                Reg p[9];
+                for (int c = 0; c < 9; ++c)
+                    p[c] = V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k]));
+                glideRow(t0, t1, j, p, linkedStep[0][j / 2], kUnitStride, V::interleaveEven(skew[j], skew[k]),
+                         V::interleaveEven(skewEnd[j], skewEnd[k]), k + kFull, j + n,
+                         [&](int s, const Reg* c) __attribute__((always_inline)) {
+#pragma GCC unroll 5
+                             for (int i = 0; i < 5; ++i) {
+                                 V::store(rebuilt[s][j][i], V::twiceEven(c[i]));
+                                 if (k != j)
+                                     V::store(rebuilt[s][k][i], V::twiceOdd(c[i]));
+                             }
+                         });
+                for (int c = 0; c < 9; ++c) {
+                    V::store(b.position[c][j], V::twiceEven(p[c]));
+                    if (k != j)
+                        V::store(b.position[c][k], V::twiceOdd(p[c]));
+                }
+            }
+            return;
+        }
+#pragma GCC unroll 16
         for (int j = 0; j < R; ++j) {
             Reg p[9];
             for (int c = 0; c < 9; ++c)
                 p[c] = V::load(b.position[c][j]);
-            // Steps where every lane of the register has a sample.
-            const int allFrom = j + (V::kLanes / 2 - 1) * (R + D), allTo = j + n;
-            for (int t = t0; t < t1; ++t) {
-                const ChainBlock* steps = &b;
-                asm("" : "+r"(steps));
-                const Reg now = V::set1(t);
-                const bool masked = kMixed || t < allFrom || t >= allTo;
-                const Mask active = masked ? V::both(V::lessEqual(skew[j], now), V::less(now, skewEnd[j])) : Mask{};
-                const Mask gliding = kMixed ? V::less(now, glideEnd[j]) : Mask{};
-                const Mask moving = kMixed ? V::both(active, gliding) : active;
-#pragma GCC unroll 9
-                for (int c = 0; c < 9; ++c) {
-                    const Reg next = V::add(p[c], V::load(steps->step[c][j]));
-                    p[c] = masked ? V::select(moving, next, p[c]) : next;
-                }
-                const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
-                const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
-                double* const to = rebuilt[t - t0][j][0];
-                Reg c0 = g, c1 = V::mul(g, V::add(zr1, zr2));
-                Reg c2 = V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2)));
-                Reg c3 = V::add(pr1, pr2), c4 = V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2));
-                if (kMixed) {
-                    c0 = V::select(gliding, c0, V::load(b.b0[j]));
-                    c1 = V::select(gliding, c1, V::load(b.minusB1[j]));
-                    c2 = V::select(gliding, c2, V::load(b.b2[j]));
-                    c3 = V::select(gliding, c3, V::load(b.minusA1[j]));
-                    c4 = V::select(gliding, c4, V::load(b.a2[j]));
-                }
-                V::store(to, c0);
-                V::store(to + V::kLanes, c1);
-                V::store(to + 2 * V::kLanes, c2);
-                V::store(to + 3 * V::kLanes, c3);
-                V::store(to + 4 * V::kLanes, c4);
-            }
+            glideRow(t0, t1, j, p, b.step[0][j], kRowStride, skew[j], skewEnd[j], j + kFull, j + n,
+                     [&](int s, const Reg* c) __attribute__((always_inline)) {
+#pragma GCC unroll 5
+                         for (int i = 0; i < 5; ++i)
+                             V::store(rebuilt[s][j][i], c[i]);
+                     });
             for (int c = 0; c < 9; ++c)
                 V::store(b.position[c][j], p[c]);
         }
@@ -136,12 +181,12 @@ void runChain(ChainBlock& b)
             minusA1 = V::load(c->minusA1[j]);
             a2 = V::load(c->a2[j]);
         } else {
-            const double* c = rebuilt[t - stretchStart][j][0];
-            b0 = V::load(c);
-            minusB1 = V::load(c + V::kLanes);
-            b2 = V::load(c + 2 * V::kLanes);
-            minusA1 = V::load(c + 3 * V::kLanes);
-            a2 = V::load(c + 4 * V::kLanes);
+            const double(*c)[V::kLanes] = rebuilt[t - stretchStart][j];
+            b0 = V::load(c[0]);
+            minusB1 = V::load(c[1]);
+            b2 = V::load(c[2]);
+            minusA1 = V::load(c[3]);
+            a2 = V::load(c[4]);
         }
         Reg y = V::mul(b0, x);
         y = V::sub(y, V::mul(minusB1, xa));
