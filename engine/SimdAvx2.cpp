@@ -28,6 +28,7 @@ struct Avx2 {
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm256_unpacklo_pd(a, b); }
     static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm256_movedup_pd(a); }
     static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm256_unpackhi_pd(a, a); }
+    static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm256_movedup_pd(_mm256_loadu_pd(p)); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The new sample below, the low quarter of w above.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)

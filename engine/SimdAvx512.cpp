@@ -30,9 +30,10 @@ struct Avx512 {
     static SYLVATONE_INLINE Mask lessEqual(Reg a, Reg b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm512_mask_mov_pd(b, m, a); }
-    static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm512_unpacklo_pd(a, b); }
-    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm512_movedup_pd(a); }
-    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm512_unpackhi_pd(a, a); }
+    static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm512_maskz_unpacklo_pd(0xff, a, b); }
+    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm512_maskz_movedup_pd(0xff, a); }
+    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm512_maskz_unpackhi_pd(0xff, a, a); }
+    static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm512_maskz_movedup_pd(0xff, _mm512_loadu_pd(p)); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The new sample in quarter 0, quarters 0..2 of w in quarters 1..3.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)

@@ -30,7 +30,7 @@ namespace {
 // every filter has a sample, run without those checks, two at a time so
 // that the history moves by swapping names rather than values.
 // kCount is the number of filters, or 0 to take it from the block.
-template <class V, int R, ChainBlock::Mode M, int kCount>
+template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false>
 void runChain(ChainBlock& b)
 {
     using Reg = typename V::Reg;
@@ -74,20 +74,19 @@ void runChain(ChainBlock& b)
     // register by register, so that the moving poles, zeros and gain of one
     // register stay in registers meanwhile; the position moves on for the
     // lanes with a gliding sample only. Where every filter's left and right
-    // glide alike (linked), one register works out two registers' filters,
-    // the left lanes of register j and j + 1 interleaved, and each value goes
-    // to both lanes of its filter.
+    // glide alike (kAlike), one register works out two registers' filters:
+    // lane 2q + i holds the left lane of quarter q of register j + i, and the
+    // filters read each value into both lanes of its filter.
     constexpr int kStretch = kGlides ? 16 : 1;
-    constexpr int kUnits = M == ChainBlock::kGliding ? (R + 1) / 2 : 1;
-    constexpr int kUnitStride = kUnits * V::kLanes;
-    constexpr int kRowStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
-    alignas(64) double rebuilt[kStretch][R][5][V::kLanes];
-    alignas(64) double linkedStep[9][kUnits][V::kLanes];
-    const bool linked = M == ChainBlock::kGliding && b.linked;
-    if (linked)
+    constexpr int kUnits = kAlike ? (R + 1) / 2 : 1;
+    alignas(64) double rebuilt[kAlike ? 1 : kStretch][R][5][V::kLanes];
+    // One more step: the odd registers' reads end one value past their row.
+    alignas(64) double rebuiltAlike[kAlike ? kStretch + 1 : 1][kUnits][5][V::kLanes];
+    alignas(64) double stepAlike[9][kUnits][V::kLanes];
+    if constexpr (kAlike)
         for (int j = 0; j < R; j += 2)
             for (int c = 0; c < 9; ++c)
-                V::store(linkedStep[c][j / 2],
+                V::store(stepAlike[c][j / 2],
                          V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][j + 1 < R ? j + 1 : j])));
     int stretchStart = 0;
     // Steps t0..t1 of the positions p of register j (or of the pair from j,
@@ -125,22 +124,19 @@ void runChain(ChainBlock& b)
     };
     auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
         constexpr int kFull = (V::kLanes / 2 - 1) * (R + D);
-        if (linked) {
+        if constexpr (kAlike) {
 #pragma GCC unroll 16
             for (int j = 0; j < R; j += 2) {
                 const int k = j + 1 < R ? j + 1 : j;
                 Reg p[9];
                 for (int c = 0; c < 9; ++c)
                     p[c] = V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k]));
-                glideRow(t0, t1, j, p, linkedStep[0][j / 2], kUnitStride, V::interleaveEven(skew[j], skew[k]),
+                glideRow(t0, t1, j, p, stepAlike[0][j / 2], kUnits * V::kLanes, V::interleaveEven(skew[j], skew[k]),
                          V::interleaveEven(skewEnd[j], skewEnd[k]), k + kFull, j + n,
                          [&](int s, const Reg* c) __attribute__((always_inline)) {
 #pragma GCC unroll 5
-                             for (int i = 0; i < 5; ++i) {
-                                 V::store(rebuilt[s][j][i], V::twiceEven(c[i]));
-                                 if (k != j)
-                                     V::store(rebuilt[s][k][i], V::twiceOdd(c[i]));
-                             }
+                             for (int i = 0; i < 5; ++i)
+                                 V::store(rebuiltAlike[s][j / 2][i], c[i]);
                          });
                 for (int c = 0; c < 9; ++c) {
                     V::store(b.position[c][j], V::twiceEven(p[c]));
@@ -148,21 +144,22 @@ void runChain(ChainBlock& b)
                         V::store(b.position[c][k], V::twiceOdd(p[c]));
                 }
             }
-            return;
-        }
+        } else {
 #pragma GCC unroll 16
-        for (int j = 0; j < R; ++j) {
-            Reg p[9];
-            for (int c = 0; c < 9; ++c)
-                p[c] = V::load(b.position[c][j]);
-            glideRow(t0, t1, j, p, b.step[0][j], kRowStride, skew[j], skewEnd[j], j + kFull, j + n,
-                     [&](int s, const Reg* c) __attribute__((always_inline)) {
+            for (int j = 0; j < R; ++j) {
+                Reg p[9];
+                for (int c = 0; c < 9; ++c)
+                    p[c] = V::load(b.position[c][j]);
+                glideRow(t0, t1, j, p, b.step[0][j], ChainBlock::kMaxRegisters * ChainBlock::kLanes, skew[j],
+                         skewEnd[j], j + kFull, j + n,
+                         [&](int s, const Reg* c) __attribute__((always_inline)) {
 #pragma GCC unroll 5
-                         for (int i = 0; i < 5; ++i)
-                             V::store(rebuilt[s][j][i], c[i]);
-                     });
-            for (int c = 0; c < 9; ++c)
-                V::store(b.position[c][j], p[c]);
+                             for (int i = 0; i < 5; ++i)
+                                 V::store(rebuilt[s][j][i], c[i]);
+                         });
+                for (int c = 0; c < 9; ++c)
+                    V::store(b.position[c][j], p[c]);
+            }
         }
     };
 
@@ -180,6 +177,13 @@ void runChain(ChainBlock& b)
             b2 = V::load(c->b2[j]);
             minusA1 = V::load(c->minusA1[j]);
             a2 = V::load(c->a2[j]);
+        } else if constexpr (kAlike) {
+            const double* c = rebuiltAlike[t - stretchStart][j / 2][0] + j % 2;
+            b0 = V::loadTwiceEven(c);
+            minusB1 = V::loadTwiceEven(c + V::kLanes);
+            b2 = V::loadTwiceEven(c + 2 * V::kLanes);
+            minusA1 = V::loadTwiceEven(c + 3 * V::kLanes);
+            a2 = V::loadTwiceEven(c + 4 * V::kLanes);
         } else {
             const double(*c)[V::kLanes] = rebuilt[t - stretchStart][j];
             b0 = V::load(c[0]);
@@ -305,6 +309,8 @@ void chainOfCount(ChainBlock& b)
             return chainOfCount<V, kCount - 1>(b);
     if (b.mode == ChainBlock::kSteady)
         runChain<V, R, ChainBlock::kSteady, kCount>(b);
+    else if (b.linked)
+        runChain<V, R, ChainBlock::kGliding, kCount, true>(b);
     else
         runChain<V, R, ChainBlock::kGliding, kCount>(b);
 }

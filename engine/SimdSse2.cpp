@@ -25,10 +25,11 @@ struct Sse2 {
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
     // Lanes 0, 2, ... of a and b interleaved; lanes 0, 2, ... or 1, 3, ...
-    // each twice.
+    // each twice, of a register or of the values from p on.
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm_unpacklo_pd(a, b); }
     static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm_unpacklo_pd(a, a); }
     static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm_unpackhi_pd(a, a); }
+    static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm_load1_pd(p); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg) { return sample; }
     static SYLVATONE_INLINE void storeQuarter(Reg v, int, double* l, double* r)
