@@ -6,6 +6,8 @@
 // order, with no fused multiply-add.
 #pragma once
 
+#include <type_traits>
+
 #include "engine/Flush.h"
 #include "engine/Simd.h"
 
@@ -95,18 +97,22 @@ void runChain(ChainBlock& b)
     // coefficients (b1 and a1 negated) go to put(t - t0, c).
     auto glideRow = [&](int t0, int t1, int j, Reg* p, const double* stepRow, int stride, Reg from, Reg to,
                         int allFrom, int allTo, auto put) __attribute__((always_inline)) {
-        for (int t = t0; t < t1; ++t) {
+        auto at = [&](int t, auto masked) __attribute__((always_inline)) {
             const double* steps = stepRow;
             asm("" : "+r"(steps));
             const Reg now = V::set1(t);
-            const bool masked = kMixed || t < allFrom || t >= allTo;
-            const Mask active = masked ? V::both(V::lessEqual(from, now), V::less(now, to)) : Mask{};
-            const Mask gliding = kMixed ? V::less(now, glideEnd[j]) : Mask{};
-            const Mask moving = kMixed ? V::both(active, gliding) : active;
+            Mask moving{}, gliding{};
+            if constexpr (decltype(masked)::value) {
+                moving = V::both(V::lessEqual(from, now), V::less(now, to));
+                if (kMixed) {
+                    gliding = V::less(now, glideEnd[j]);
+                    moving = V::both(moving, gliding);
+                }
+            }
 #pragma GCC unroll 9
             for (int c = 0; c < 9; ++c) {
                 const Reg next = V::add(p[c], V::load(steps + c * stride));
-                p[c] = masked ? V::select(moving, next, p[c]) : next;
+                p[c] = decltype(masked)::value ? V::select(moving, next, p[c]) : next;
             }
             const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
             const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
@@ -120,7 +126,17 @@ void runChain(ChainBlock& b)
                 c[4] = V::select(gliding, c[4], V::load(b.a2[j]));
             }
             put(t - t0, c);
-        }
+        };
+        // Masks only where some lane may have no sample (always, mixed).
+        const int from0 = allFrom < t0 ? t0 : allFrom < t1 ? allFrom : t1;
+        const int to0 = allTo < from0 ? from0 : allTo < t1 ? allTo : t1;
+        int t = t0;
+        for (; t < from0; ++t)
+            at(t, std::true_type{});
+        for (; t < to0; ++t)
+            at(t, std::bool_constant<kMixed>{});
+        for (; t < t1; ++t)
+            at(t, std::true_type{});
     };
     auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
         constexpr int kFull = (V::kLanes / 2 - 1) * (R + D);
