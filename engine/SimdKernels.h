@@ -373,39 +373,73 @@ void interpolate(const double* near, const double* far, const double* taps, int 
 // Outputs side by side: lane l of a group of L outputs from i0 holds output
 // i0 + L - 1 - l, whose magnitudes then lie at one load's place, so each
 // window place costs one load, one product and one maximum per L outputs.
-// max(p, a) keeps a when p is NaN, as p > a ? p : a does.
+// max(p, a) keeps a when p is NaN, as p > a ? p : a does. The places go by
+// falling weight, and the search stops once no output's peak lies below the
+// next weight times the largest magnitude any of them reads: no product left
+// can then raise a peak (rounding keeps w m <= w top), so every peak is what
+// the full search gives.
 template <class V>
-void windowPeaks(const double* w, const double* mag, int first, int m, int n, double* peaks)
+void windowPeaks(const double* w, const int* order, const double* mag, int first, int m, int n, double* peaks)
 {
     using Reg = typename V::Reg;
     constexpr int L = V::kLanes;
     constexpr int kGroups = 4;
+    constexpr int kBetweenChecks = 4;
     for (int i0 = 0; i0 < m; i0 += kGroups * L) {
         Reg acc[kGroups];
         for (int g = 0; g < kGroups; ++g)
             acc[g] = V::zero();
         const double* base = mag + first - i0 - (L - 1);
         const int groups = (m - i0 + L - 1) / L < kGroups ? (m - i0 + L - 1) / L : kGroups;
-        if (groups == kGroups) {
-            for (int k = 0; k < n; ++k) {
-                const Reg c = V::set1(w[k]);
+        // The largest magnitude the groups read (NaN passed over).
+        const double* lowest = base - (groups - 1) * L;
+        const int span = n + groups * L - 1;
+        Reg most = V::zero();
+        for (int j = 0; j + L <= span; j += L)
+            most = V::max(V::loadu(lowest + j), most);
+        most = V::max(V::loadu(lowest + span - L), most);
+        alignas(64) double lanes[kGroups * L];
+        V::store(lanes, most);
+        double top = 0.0;
+        for (int i = 0; i < L; ++i)
+            top = lanes[i] > top ? lanes[i] : top;
+
+        for (int k = 0; k < n;) {
+            const int end = k + kBetweenChecks < n ? k + kBetweenChecks : n;
+            if (groups == kGroups) {
+                for (; k < end; ++k) {
+                    const Reg c = V::set1(w[k]);
+                    const double* at = base + order[k];
 #pragma GCC unroll 4
-                for (int g = 0; g < kGroups; ++g)
-                    acc[g] = V::max(V::mul(c, V::loadu(base - g * L + k)), acc[g]);
+                    for (int g = 0; g < kGroups; ++g)
+                        acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
+                }
+            } else {
+                for (; k < end; ++k) {
+                    const Reg c = V::set1(w[k]);
+                    const double* at = base + order[k];
+                    for (int g = 0; g < groups; ++g)
+                        acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
+                }
             }
-        } else {
-            for (int k = 0; k < n; ++k) {
-                const Reg c = V::set1(w[k]);
-                for (int g = 0; g < groups; ++g)
-                    acc[g] = V::max(V::mul(c, V::loadu(base - g * L + k)), acc[g]);
+            if (k < n) {
+                Reg least = acc[0];
+                for (int g = 1; g < groups; ++g)
+                    least = V::min(acc[g], least);
+                if (!V::anyLess(least, V::set1(w[k] * top)))
+                    break;
             }
         }
-        alignas(64) double lanes[kGroups * L];
-        for (int g = 0; g < groups; ++g)
-            V::store(lanes + g * L, acc[g]);
-        for (int i = i0; i < m && i < i0 + kGroups * L; ++i) {
-            const int g = (i - i0) / L;
-            peaks[i] = lanes[g * L + (L - 1 - (i - i0) % L)];
+        // Lanes back in output order; a group past m through lanes[].
+        for (int g = 0; g < groups; ++g) {
+            const int from = i0 + g * L;
+            if (from + L <= m) {
+                V::storeu(peaks + from, V::reverse(acc[g]));
+            } else {
+                V::store(lanes, V::reverse(acc[g]));
+                for (int i = from; i < m; ++i)
+                    peaks[i] = lanes[i - from];
+            }
         }
     }
 }
