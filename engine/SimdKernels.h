@@ -78,8 +78,9 @@ void runChain(ChainBlock& b)
     // lanes with a gliding sample only. Where every filter's left and right
     // glide alike (kAlike), one register works out two registers' filters:
     // lane 2q + i holds the left lane of quarter q of register j + i, and the
-    // filters read each value into both lanes of its filter.
-    constexpr int kStretch = kGlides ? 16 : 1;
+    // filters read each value into both lanes of its filter; their tables
+    // being half the size, the stretches are twice as long.
+    constexpr int kStretch = kAlike ? 32 : kGlides ? 16 : 1;
     constexpr int kUnits = kAlike ? (R + 1) / 2 : 1;
     alignas(64) double rebuilt[kAlike ? 1 : kStretch][R][5][V::kLanes];
     // One more step: the odd registers' reads end one value past their row.
