@@ -93,7 +93,7 @@ void runChain(ChainBlock& b)
                          V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][j + 1 < R ? j + 1 : j])));
     int stretchStart = 0;
     // Steps t0..t1 of the positions p of register j (or of the pair from j,
-    // linked): moved on by the steps at stepRow + c stride where a lane lies
+    // alike): moved on by the steps at stepRow + c stride where a lane lies
     // within [from, to), every lane from step allFrom to allTo; each step's
     // coefficients (b1 and a1 negated) go to put(t - t0, c).
     auto glideRow = [&](int t0, int t1, int j, Reg* p, const double* stepRow, int stride, Reg from, Reg to,
