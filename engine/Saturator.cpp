@@ -1,5 +1,6 @@
 #include "Saturator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -57,6 +58,13 @@ void Saturator::configure(double hostRate)
     std::memset(satWindow, 0, sizeof satWindow);
     for (int k = 0; k < n; ++k)
         satWindow[k] = std::pow(0.5 + 0.5 * std::cos(2 * 3.1415 * (k - n / 2) / n), 0.7071);
+    for (int k = 0; k < n; ++k)
+        satOrder[k] = k;
+    std::sort(satOrder, satOrder + n, [this](int a, int b) {
+        return satWindow[a] > satWindow[b] || (satWindow[a] == satWindow[b] && a < b);
+    });
+    for (int k = 0; k < n; ++k)
+        satFalling[k] = satWindow[satOrder[k]];
     clear();
 }
 
@@ -132,9 +140,9 @@ void Saturator::processBlock(double* const* channels, int count, int m, bool on)
     for (int c = 0; c < count; ++c) {
         const double* ring = satDelay[c];
         double peaks[kMaxBlock];
-        kernels.windowPeaks(satWindow, magnitudes(c), first, beforeWrap, satLength, peaks);
+        kernels.windowPeaks(satFalling, satOrder, magnitudes(c), first, beforeWrap, satLength, peaks);
         if (beforeWrap < m)
-            kernels.windowPeaks(satWindow, magnitudes(c), kMask, m - beforeWrap, satLength, peaks + beforeWrap);
+            kernels.windowPeaks(satFalling, satOrder, magnitudes(c), kMask, m - beforeWrap, satLength, peaks + beforeWrap);
         for (int i = 0; i < m; ++i) {
             const int p = (satIndex + i) & kMask;
             channels[c][i] = saturationGain(peaks[i]) * ring[(p - satLength / 2) & kMask];

@@ -54,6 +54,10 @@ private:
     double* magnitudes(int channel) { return satMagnitude[channel] + kLead; }
     alignas(64) double satMagnitude[2][kLead + 2 * kRingSize];
     alignas(64) double satWindow[kRingSize];
+    // The window places by falling weight, and their weights: the searches
+    // try the heaviest first and stop when the rest cannot matter.
+    int satOrder[kRingSize];
+    alignas(64) double satFalling[kRingSize];
     int satIndex = kMask;
     int satLength = 1;
 };

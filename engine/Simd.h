@@ -32,6 +32,7 @@ struct ChainBlock {
     int count;      // filters (slots) in the chain, 1..9
     int registers;  // as registersFor gives
     Mode mode;      // every filter steady, every one gliding all n samples, or any mix
+    bool linked;    // gliding, each filter's left and right from the same position by the same step
     bool scaled;    // the last filter's input is multiplied by the gain first
     double gain;
     int n;          // samples, 0..kMaxSamples
@@ -55,10 +56,12 @@ struct SimdKernels {
     // far[j - t]), for j < m (m <= 64); may read up to the next multiple of
     // 16 outputs' inputs.
     void (*interpolate)(const double* near, const double* far, const double* taps, int m, double* out);
-    // peaks[i] = the largest of w[k] * mag[first - i + k] over k < n (NaN
-    // products skipped, 0 at least) for i < m (m <= 64, first >= m - 1).
+    // peaks[i] = the largest of w[k] * mag[first - i + order[k]] over k < n
+    // (NaN products skipped, 0 at least) for i < m (m <= 64, first >= m - 1),
+    // with w falling (w[k] >= w[k + 1] >= 0) and order a permutation of 0..n-1.
     // May read up to 7 magnitudes before mag + first - (m - 1).
-    void (*windowPeaks)(const double* w, const double* mag, int first, int m, int n, double* peaks);
+    void (*windowPeaks)(const double* w, const int* order, const double* mag, int first, int m, int n,
+                        double* peaks);
 };
 
 // The kernels of the width in use.

@@ -15,16 +15,24 @@ struct Avx2 {
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm256_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm256_loadu_pd(p); }
     static SYLVATONE_INLINE void store(double* p, Reg v) { _mm256_store_pd(p, v); }
+    static SYLVATONE_INLINE void storeu(double* p, Reg v) { _mm256_storeu_pd(p, v); }
     static SYLVATONE_INLINE Reg set1(double v) { return _mm256_set1_pd(v); }
     static SYLVATONE_INLINE Reg zero() { return _mm256_setzero_pd(); }
     static SYLVATONE_INLINE Reg add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
     static SYLVATONE_INLINE Reg sub(Reg a, Reg b) { return _mm256_sub_pd(a, b); }
     static SYLVATONE_INLINE Reg mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
     static SYLVATONE_INLINE Reg max(Reg a, Reg b) { return _mm256_max_pd(a, b); }
+    static SYLVATONE_INLINE Reg min(Reg a, Reg b) { return _mm256_min_pd(a, b); }
     static SYLVATONE_INLINE Mask less(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     static SYLVATONE_INLINE Mask lessEqual(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
+    static SYLVATONE_INLINE bool anyLess(Reg a, Reg b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_LT_OQ)) != 0; }
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm256_blendv_pd(b, a, m); }
+    static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm256_unpacklo_pd(a, b); }
+    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm256_movedup_pd(a); }
+    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm256_unpackhi_pd(a, a); }
+    static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm256_movedup_pd(_mm256_loadu_pd(p)); }
+    static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm256_permute4x64_pd(a, 0x1b); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The new sample below, the low quarter of w above.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)

@@ -20,16 +20,24 @@ struct Avx512 {
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm512_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm512_loadu_pd(p); }
     static SYLVATONE_INLINE void store(double* p, Reg v) { _mm512_store_pd(p, v); }
+    static SYLVATONE_INLINE void storeu(double* p, Reg v) { _mm512_storeu_pd(p, v); }
     static SYLVATONE_INLINE Reg set1(double v) { return _mm512_set1_pd(v); }
     static SYLVATONE_INLINE Reg zero() { return _mm512_setzero_pd(); }
     static SYLVATONE_INLINE Reg add(Reg a, Reg b) { return _mm512_add_pd(a, b); }
     static SYLVATONE_INLINE Reg sub(Reg a, Reg b) { return _mm512_sub_pd(a, b); }
     static SYLVATONE_INLINE Reg mul(Reg a, Reg b) { return _mm512_mul_pd(a, b); }
     static SYLVATONE_INLINE Reg max(Reg a, Reg b) { return _mm512_max_pd(a, b); }
+    static SYLVATONE_INLINE Reg min(Reg a, Reg b) { return _mm512_min_pd(a, b); }
     static SYLVATONE_INLINE Mask less(Reg a, Reg b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
     static SYLVATONE_INLINE Mask lessEqual(Reg a, Reg b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
+    static SYLVATONE_INLINE bool anyLess(Reg a, Reg b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ) != 0; }
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm512_mask_mov_pd(b, m, a); }
+    static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm512_maskz_unpacklo_pd(0xff, a, b); }
+    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm512_maskz_movedup_pd(0xff, a); }
+    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm512_maskz_unpackhi_pd(0xff, a, a); }
+    static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm512_maskz_movedup_pd(0xff, _mm512_loadu_pd(p)); }
+    static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm512_permutexvar_pd(_mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), a); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The new sample in quarter 0, quarters 0..2 of w in quarters 1..3.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)

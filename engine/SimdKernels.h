@@ -6,6 +6,8 @@
 // order, with no fused multiply-add.
 #pragma once
 
+#include <type_traits>
+
 #include "engine/Flush.h"
 #include "engine/Simd.h"
 
@@ -30,7 +32,7 @@ namespace {
 // every filter has a sample, run without those checks, two at a time so
 // that the history moves by swapping names rather than values.
 // kCount is the number of filters, or 0 to take it from the block.
-template <class V, int R, ChainBlock::Mode M, int kCount>
+template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false>
 void runChain(ChainBlock& b)
 {
     using Reg = typename V::Reg;
@@ -73,51 +75,108 @@ void runChain(ChainBlock& b)
     // Gliding, the coefficients of a stretch of steps are worked out first,
     // register by register, so that the moving poles, zeros and gain of one
     // register stay in registers meanwhile; the position moves on for the
-    // lanes with a gliding sample only.
-    constexpr int kStretch = kGlides ? 16 : 1;
-    alignas(64) double rebuilt[kStretch][R][5][V::kLanes];
+    // lanes with a gliding sample only. Where every filter's left and right
+    // glide alike (kAlike), one register works out two registers' filters:
+    // lane 2q + i holds the left lane of quarter q of register j + i, and the
+    // filters read each value into both lanes of its filter; their tables
+    // being half the size, the stretches are twice as long.
+    constexpr int kStretch = kAlike ? 32 : kGlides ? 16 : 1;
+    constexpr int kUnits = kAlike ? (R + 1) / 2 : 1;
+    alignas(64) double rebuilt[kAlike ? 1 : kStretch][R][5][V::kLanes];
+    // One more step: the odd registers' reads end one value past their row.
+    alignas(64) double rebuiltAlike[kAlike ? kStretch + 1 : 1][kUnits][5][V::kLanes];
+    alignas(64) double stepAlike[9][kUnits][V::kLanes];
+    if constexpr (kAlike)
+        for (int j = 0; j < R; j += 2)
+            for (int c = 0; c < 9; ++c)
+                V::store(stepAlike[c][j / 2],
+                         V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][j + 1 < R ? j + 1 : j])));
     int stretchStart = 0;
-    auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
-        for (int j = 0; j < R; ++j) {
-            Reg p[9];
-            for (int c = 0; c < 9; ++c)
-                p[c] = V::load(b.position[c][j]);
-            // Steps where every lane of the register has a sample.
-            const int allFrom = j + (V::kLanes / 2 - 1) * (R + D), allTo = j + n;
-            for (int t = t0; t < t1; ++t) {
-                const ChainBlock* steps = &b;
-                asm("" : "+r"(steps));
-                const Reg now = V::set1(t);
-                const bool masked = kMixed || t < allFrom || t >= allTo;
-                const Mask active = masked ? V::both(V::lessEqual(skew[j], now), V::less(now, skewEnd[j])) : Mask{};
-                const Mask gliding = kMixed ? V::less(now, glideEnd[j]) : Mask{};
-                const Mask moving = kMixed ? V::both(active, gliding) : active;
-#pragma GCC unroll 9
-                for (int c = 0; c < 9; ++c) {
-                    const Reg next = V::add(p[c], V::load(steps->step[c][j]));
-                    p[c] = masked ? V::select(moving, next, p[c]) : next;
-                }
-                const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
-                const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
-                double* const to = rebuilt[t - t0][j][0];
-                Reg c0 = g, c1 = V::mul(g, V::add(zr1, zr2));
-                Reg c2 = V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2)));
-                Reg c3 = V::add(pr1, pr2), c4 = V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2));
+    // Steps t0..t1 of the positions p of register j (or of the pair from j,
+    // alike): moved on by the steps at stepRow + c stride where a lane lies
+    // within [from, to), every lane from step allFrom to allTo; each step's
+    // coefficients (b1 and a1 negated) go to put(t - t0, c).
+    auto glideRow = [&](int t0, int t1, int j, Reg* p, const double* stepRow, int stride, Reg from, Reg to,
+                        int allFrom, int allTo, auto put) __attribute__((always_inline)) {
+        auto at = [&](int t, auto masked) __attribute__((always_inline)) {
+            const double* steps = stepRow;
+            asm("" : "+r"(steps));
+            const Reg now = V::set1(t);
+            Mask moving{}, gliding{};
+            if constexpr (decltype(masked)::value) {
+                moving = V::both(V::lessEqual(from, now), V::less(now, to));
                 if (kMixed) {
-                    c0 = V::select(gliding, c0, V::load(b.b0[j]));
-                    c1 = V::select(gliding, c1, V::load(b.minusB1[j]));
-                    c2 = V::select(gliding, c2, V::load(b.b2[j]));
-                    c3 = V::select(gliding, c3, V::load(b.minusA1[j]));
-                    c4 = V::select(gliding, c4, V::load(b.a2[j]));
+                    gliding = V::less(now, glideEnd[j]);
+                    moving = V::both(moving, gliding);
                 }
-                V::store(to, c0);
-                V::store(to + V::kLanes, c1);
-                V::store(to + 2 * V::kLanes, c2);
-                V::store(to + 3 * V::kLanes, c3);
-                V::store(to + 4 * V::kLanes, c4);
             }
-            for (int c = 0; c < 9; ++c)
-                V::store(b.position[c][j], p[c]);
+#pragma GCC unroll 9
+            for (int c = 0; c < 9; ++c) {
+                const Reg next = V::add(p[c], V::load(steps + c * stride));
+                p[c] = decltype(masked)::value ? V::select(moving, next, p[c]) : next;
+            }
+            const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
+            const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
+            Reg c[5] = {g, V::mul(g, V::add(zr1, zr2)), V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2))),
+                        V::add(pr1, pr2), V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2))};
+            if (kMixed) {
+                c[0] = V::select(gliding, c[0], V::load(b.b0[j]));
+                c[1] = V::select(gliding, c[1], V::load(b.minusB1[j]));
+                c[2] = V::select(gliding, c[2], V::load(b.b2[j]));
+                c[3] = V::select(gliding, c[3], V::load(b.minusA1[j]));
+                c[4] = V::select(gliding, c[4], V::load(b.a2[j]));
+            }
+            put(t - t0, c);
+        };
+        // Masks only where some lane may have no sample (always, mixed).
+        const int from0 = allFrom < t0 ? t0 : allFrom < t1 ? allFrom : t1;
+        const int to0 = allTo < from0 ? from0 : allTo < t1 ? allTo : t1;
+        int t = t0;
+        for (; t < from0; ++t)
+            at(t, std::true_type{});
+        for (; t < to0; ++t)
+            at(t, std::bool_constant<kMixed>{});
+        for (; t < t1; ++t)
+            at(t, std::true_type{});
+    };
+    auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
+        constexpr int kFull = (V::kLanes / 2 - 1) * (R + D);
+        if constexpr (kAlike) {
+#pragma GCC unroll 16
+            for (int j = 0; j < R; j += 2) {
+                const int k = j + 1 < R ? j + 1 : j;
+                Reg p[9];
+                for (int c = 0; c < 9; ++c)
+                    p[c] = V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k]));
+                glideRow(t0, t1, j, p, stepAlike[0][j / 2], kUnits * V::kLanes, V::interleaveEven(skew[j], skew[k]),
+                         V::interleaveEven(skewEnd[j], skewEnd[k]), k + kFull, j + n,
+                         [&](int s, const Reg* c) __attribute__((always_inline)) {
+#pragma GCC unroll 5
+                             for (int i = 0; i < 5; ++i)
+                                 V::store(rebuiltAlike[s][j / 2][i], c[i]);
+                         });
+                for (int c = 0; c < 9; ++c) {
+                    V::store(b.position[c][j], V::twiceEven(p[c]));
+                    if (k != j)
+                        V::store(b.position[c][k], V::twiceOdd(p[c]));
+                }
+            }
+        } else {
+#pragma GCC unroll 16
+            for (int j = 0; j < R; ++j) {
+                Reg p[9];
+                for (int c = 0; c < 9; ++c)
+                    p[c] = V::load(b.position[c][j]);
+                glideRow(t0, t1, j, p, b.step[0][j], ChainBlock::kMaxRegisters * ChainBlock::kLanes, skew[j],
+                         skewEnd[j], j + kFull, j + n,
+                         [&](int s, const Reg* c) __attribute__((always_inline)) {
+#pragma GCC unroll 5
+                             for (int i = 0; i < 5; ++i)
+                                 V::store(rebuilt[s][j][i], c[i]);
+                         });
+                for (int c = 0; c < 9; ++c)
+                    V::store(b.position[c][j], p[c]);
+            }
         }
     };
 
@@ -135,13 +194,20 @@ void runChain(ChainBlock& b)
             b2 = V::load(c->b2[j]);
             minusA1 = V::load(c->minusA1[j]);
             a2 = V::load(c->a2[j]);
+        } else if constexpr (kAlike) {
+            const double* c = rebuiltAlike[t - stretchStart][j / 2][0] + j % 2;
+            b0 = V::loadTwiceEven(c);
+            minusB1 = V::loadTwiceEven(c + V::kLanes);
+            b2 = V::loadTwiceEven(c + 2 * V::kLanes);
+            minusA1 = V::loadTwiceEven(c + 3 * V::kLanes);
+            a2 = V::loadTwiceEven(c + 4 * V::kLanes);
         } else {
-            const double* c = rebuilt[t - stretchStart][j][0];
-            b0 = V::load(c);
-            minusB1 = V::load(c + V::kLanes);
-            b2 = V::load(c + 2 * V::kLanes);
-            minusA1 = V::load(c + 3 * V::kLanes);
-            a2 = V::load(c + 4 * V::kLanes);
+            const double(*c)[V::kLanes] = rebuilt[t - stretchStart][j];
+            b0 = V::load(c[0]);
+            minusB1 = V::load(c[1]);
+            b2 = V::load(c[2]);
+            minusA1 = V::load(c[3]);
+            a2 = V::load(c[4]);
         }
         Reg y = V::mul(b0, x);
         y = V::sub(y, V::mul(minusB1, xa));
@@ -260,6 +326,8 @@ void chainOfCount(ChainBlock& b)
             return chainOfCount<V, kCount - 1>(b);
     if (b.mode == ChainBlock::kSteady)
         runChain<V, R, ChainBlock::kSteady, kCount>(b);
+    else if (b.linked)
+        runChain<V, R, ChainBlock::kGliding, kCount, true>(b);
     else
         runChain<V, R, ChainBlock::kGliding, kCount>(b);
 }
@@ -306,39 +374,73 @@ void interpolate(const double* near, const double* far, const double* taps, int 
 // Outputs side by side: lane l of a group of L outputs from i0 holds output
 // i0 + L - 1 - l, whose magnitudes then lie at one load's place, so each
 // window place costs one load, one product and one maximum per L outputs.
-// max(p, a) keeps a when p is NaN, as p > a ? p : a does.
+// max(p, a) keeps a when p is NaN, as p > a ? p : a does. The places go by
+// falling weight, and the search stops once no output's peak lies below the
+// next weight times the largest magnitude any of them reads: no product left
+// can then raise a peak (rounding keeps w m <= w top), so every peak is what
+// the full search gives.
 template <class V>
-void windowPeaks(const double* w, const double* mag, int first, int m, int n, double* peaks)
+void windowPeaks(const double* w, const int* order, const double* mag, int first, int m, int n, double* peaks)
 {
     using Reg = typename V::Reg;
     constexpr int L = V::kLanes;
     constexpr int kGroups = 4;
+    constexpr int kBetweenChecks = 4;
     for (int i0 = 0; i0 < m; i0 += kGroups * L) {
         Reg acc[kGroups];
         for (int g = 0; g < kGroups; ++g)
             acc[g] = V::zero();
         const double* base = mag + first - i0 - (L - 1);
         const int groups = (m - i0 + L - 1) / L < kGroups ? (m - i0 + L - 1) / L : kGroups;
-        if (groups == kGroups) {
-            for (int k = 0; k < n; ++k) {
-                const Reg c = V::set1(w[k]);
+        // The largest magnitude the groups read (NaN passed over).
+        const double* lowest = base - (groups - 1) * L;
+        const int span = n + groups * L - 1;
+        Reg most = V::zero();
+        for (int j = 0; j + L <= span; j += L)
+            most = V::max(V::loadu(lowest + j), most);
+        most = V::max(V::loadu(lowest + span - L), most);
+        alignas(64) double lanes[kGroups * L];
+        V::store(lanes, most);
+        double top = 0.0;
+        for (int i = 0; i < L; ++i)
+            top = lanes[i] > top ? lanes[i] : top;
+
+        for (int k = 0; k < n;) {
+            const int end = k + kBetweenChecks < n ? k + kBetweenChecks : n;
+            if (groups == kGroups) {
+                for (; k < end; ++k) {
+                    const Reg c = V::set1(w[k]);
+                    const double* at = base + order[k];
 #pragma GCC unroll 4
-                for (int g = 0; g < kGroups; ++g)
-                    acc[g] = V::max(V::mul(c, V::loadu(base - g * L + k)), acc[g]);
+                    for (int g = 0; g < kGroups; ++g)
+                        acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
+                }
+            } else {
+                for (; k < end; ++k) {
+                    const Reg c = V::set1(w[k]);
+                    const double* at = base + order[k];
+                    for (int g = 0; g < groups; ++g)
+                        acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
+                }
             }
-        } else {
-            for (int k = 0; k < n; ++k) {
-                const Reg c = V::set1(w[k]);
-                for (int g = 0; g < groups; ++g)
-                    acc[g] = V::max(V::mul(c, V::loadu(base - g * L + k)), acc[g]);
+            if (k < n) {
+                Reg least = acc[0];
+                for (int g = 1; g < groups; ++g)
+                    least = V::min(acc[g], least);
+                if (!V::anyLess(least, V::set1(w[k] * top)))
+                    break;
             }
         }
-        alignas(64) double lanes[kGroups * L];
-        for (int g = 0; g < groups; ++g)
-            V::store(lanes + g * L, acc[g]);
-        for (int i = i0; i < m && i < i0 + kGroups * L; ++i) {
-            const int g = (i - i0) / L;
-            peaks[i] = lanes[g * L + (L - 1 - (i - i0) % L)];
+        // Lanes back in output order; a group past m through lanes[].
+        for (int g = 0; g < groups; ++g) {
+            const int from = i0 + g * L;
+            if (from + L <= m) {
+                V::storeu(peaks + from, V::reverse(acc[g]));
+            } else {
+                V::store(lanes, V::reverse(acc[g]));
+                for (int i = from; i < m; ++i)
+                    peaks[i] = lanes[i - from];
+            }
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "engine/StereoChain.h"
 
+#include <cstring>
+
 #include "engine/Simd.h"
 
 namespace {
@@ -64,6 +66,21 @@ ChainBlock::Mode modeOf(Filter* const (*stages)[2], int count, int n)
             gliding = gliding && glide == n;
         }
     return steady ? ChainBlock::kSteady : gliding ? ChainBlock::kGliding : ChainBlock::kMixed;
+}
+
+// Each filter's left and right glide from the same position by the same
+// step, bit for bit (always so with linked channels): their coefficients are
+// then the same and can be worked out once.
+bool glideAlike(Filter* const (*stages)[2], int count)
+{
+    for (int k = 0; k < count; ++k) {
+        const Filter::State& l = stages[k][0]->state();
+        const Filter::State& r = stages[k][1]->state();
+        if (std::memcmp(&l.position, &r.position, sizeof l.position) != 0 ||
+            std::memcmp(&l.step, &r.step, sizeof l.step) != 0)
+            return false;
+    }
+    return true;
 }
 
 // Where slot k's left lane lies: its register's row and the lane in it.
@@ -177,6 +194,7 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         ChainBlock b;
         b.count = count;
         b.mode = modeOf(stages, count, n);
+        b.linked = b.mode == ChainBlock::kGliding && glideAlike(stages, count);
         b.registers = registersFor(kernels, count, b.mode);
         b.scaled = scaled;
         b.gain = gain;

@@ -1,4 +1,5 @@
 // The signal path on its own, as any plug-in format drives it.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -56,14 +57,16 @@ TEST(EqEngine, FiltersRecoverFromNonFiniteInputOnEveryPath)
 // through random parameter changes between blocks (programs' values, the
 // equaliser, bands and channel selection switched, saturation, the output
 // gain moving), mono and stereo, and silence long enough for the filters'
-// tails to reach the flush.
+// tails to reach the flush. The 32-bit entry, fed the same samples, gives
+// those outputs rounded to float, and the output peak is the largest one.
 TEST(EqEngine, EveryWidthAndBlockLengthGiveThePlainOutput)
 {
     atEveryWidth([](SimdWidth width) {
         for (double rate : {44100.0, 96000.0}) {
-            EqEngine e, plain;
+            EqEngine e, plain, narrow;
             start(e, 5, rate);
             start(plain, 5, rate);
+            start(narrow, 5, rate);
             std::mt19937 rng(11);
             std::uniform_int_distribution<int> param(0, kNumParams - 1), pick(0, 9), length(0, 600);
             std::uniform_real_distribution<float> value(0.0f, 1.0f);
@@ -74,19 +77,34 @@ TEST(EqEngine, EveryWidthAndBlockLengthGiveThePlainOutput)
                     const float v = value(rng);
                     e.setParameter(index, v);
                     plain.setParameter(index, v);
+                    narrow.setParameter(index, v);
                 }
                 const int m = pick(rng) < 3 ? pick(rng) * 8 + pick(rng) % 2 : length(rng);
                 const bool mono = block % 50 >= 40, silent = block % 100 >= 70;
                 std::vector<double> l(m), r(m), out[4];
+                std::vector<float> lf(m), rf(m), outf[2] = {std::vector<float>(m), std::vector<float>(m)};
                 for (int i = 0; i < m; ++i) {
-                    l[i] = silent ? 0.0 : noise(rng);
-                    r[i] = silent ? 0.0 : noise(rng);
+                    lf[i] = silent ? 0.0f : static_cast<float>(noise(rng));
+                    rf[i] = silent ? 0.0f : static_cast<float>(noise(rng));
+                    l[i] = lf[i];
+                    r[i] = rf[i];
                 }
                 for (auto& o : out)
                     o.resize(m);
                 setSimdWidth(width);
                 mono ? e.processMono(l.data(), out[0].data(), out[1].data(), m)
                      : e.processStereo(l.data(), r.data(), out[0].data(), out[1].data(), m);
+                mono ? narrow.processMono(lf.data(), outf[0].data(), outf[1].data(), m)
+                     : narrow.processStereo(lf.data(), rf.data(), outf[0].data(), outf[1].data(), m);
+                double peak = 0.0;
+                for (int i = 0; i < m; ++i) {
+                    peak = std::max({peak, std::fabs(out[0][i]), mono ? 0.0 : std::fabs(out[1][i])});
+                    ASSERT_EQ(outf[0][i], static_cast<float>(out[0][i])) << rate << " block " << block;
+                    ASSERT_EQ(outf[1][i], static_cast<float>(out[1][i])) << rate << " block " << block;
+                }
+                if (m > 0) {
+                    ASSERT_EQ(e.getOutputPeak(), std::min(peak, 4.0)) << rate << " block " << block;
+                }
                 setSimdWidth(SimdWidth::Sse2);
                 for (int done = 0; done < m; done += 16) {
                     const int k = m - done < 16 ? m - done : 16;

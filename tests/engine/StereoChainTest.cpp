@@ -119,11 +119,13 @@ TEST(StereoChain, EqualsThePlainChainBitForBit)
     });
 }
 
-TEST(StereoChain, DifferentSidesInStepStillAgree)
+TEST(StereoChain, SidesGlidingApartOrAlikeAgree)
 {
     // Left and right with different responses, every filter gliding at once,
-    // then one alone; a steady tone, then silence long enough for the history
-    // to decay to where the flush of tiny values decides the output.
+    // then one alone; then both sides alike, every filter gliding from the
+    // same place to the same place (the coefficients shared by both lanes);
+    // a steady tone, then silence long enough for the history to decay to
+    // where the flush of tiny values decides the output.
     atEveryWidth([](SimdWidth) {
         Pair packed(96000.0), reference(96000.0);
         for (Pair* p : {&packed, &reference})
@@ -137,9 +139,17 @@ TEST(StereoChain, DifferentSidesInStepStillAgree)
                     p->right.hfMain.setGain(-9.0);
                     p->left.hfMain.setGain(6.0);
                 }
+            if (block == 300 || block == 340)
+                for (Pair* p : {&packed, &reference})
+                    for (EqChannel* ch : p->both())
+                        for (int f = 0; f < EqChannel::kFilterCount; ++f) {
+                            ch->all(f)->setGain(block == 300 ? f - 4.0 : 3.0 - f);
+                            if (block == 300)
+                                ch->all(f)->finishGlide(false);
+                        }
             for (int i = 0; i < 32; ++i) {
-                l[i] = block < 300 ? std::sin(0.1 * (block * 32 + i)) : 0.0;
-                r[i] = block < 300 ? std::cos(0.07 * (block * 32 + i)) : 0.0;
+                l[i] = block < 600 ? std::sin(0.1 * (block * 32 + i)) : 0.0;
+                r[i] = block < 600 ? std::cos(0.07 * (block * 32 + i)) : 0.0;
             }
             ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, true, 0.9)) << block;
         }
