@@ -134,6 +134,7 @@ void runChain(ChainBlock& b)
         int t = t0;
         for (; t < from0; ++t)
             at(t, std::true_type{});
+#pragma GCC unroll 2
         for (; t < to0; ++t)
             at(t, std::bool_constant<kMixed>{});
         for (; t < t1; ++t)
