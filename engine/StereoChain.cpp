@@ -95,7 +95,7 @@ Place placeOf(const ChainBlock& b, int k)
     return {k % b.registers, 2 * (k / b.registers)};
 }
 
-void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
+inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
 {
     const int r = at.row, i = at.lane + side;
     rows[0][r][i] = p.zr1;
