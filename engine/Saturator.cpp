@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "engine/Simd.h"
 
 namespace {
@@ -29,6 +31,45 @@ double windowPeak(const double* w, const double* mag, int n)
 double saturationGain(double peak)
 {
     return peak < kKnee ? 1 - 0.15 * (peak * peak) : kCeiling / peak;
+}
+
+// Ring slots p .. p + count - 1 take x[0 .. count - 1], and magnitude slots
+// r, r - 1, ... (and those a ring further on) their magnitudes, two at a
+// time.
+void storeRun(const double* x, int count, double* ring, double* mag)
+{
+    const __m128d sign = _mm_set1_pd(-0.0);
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128d s = _mm_loadu_pd(x + i);
+        _mm_storeu_pd(ring + i, s);
+        const __m128d m = _mm_shuffle_pd(_mm_andnot_pd(sign, s), _mm_andnot_pd(sign, s), 1);
+        _mm_storeu_pd(mag - i - 1, m);
+        _mm_storeu_pd(mag - i - 1 + Saturator::kRingSize, m);
+    }
+    for (; i < count; ++i) {
+        ring[i] = x[i];
+        mag[-i] = mag[-i + Saturator::kRingSize] = std::fabs(x[i]);
+    }
+}
+
+// out[i] = saturationGain(peaks[i]) * delayed[i], two at a time: both
+// branches are worked out and the one the scalar test takes is kept.
+void applyGains(const double* peaks, const double* delayed, int count, double* out)
+{
+    const __m128d knee = _mm_set1_pd(kKnee), one = _mm_set1_pd(1.0), bend = _mm_set1_pd(0.15),
+                  ceiling = _mm_set1_pd(kCeiling);
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128d peak = _mm_loadu_pd(peaks + i);
+        const __m128d below = _mm_cmplt_pd(peak, knee);
+        const __m128d soft = _mm_sub_pd(one, _mm_mul_pd(bend, _mm_mul_pd(peak, peak)));
+        const __m128d held = _mm_div_pd(ceiling, peak);
+        const __m128d gain = _mm_or_pd(_mm_and_pd(below, soft), _mm_andnot_pd(below, held));
+        _mm_storeu_pd(out + i, _mm_mul_pd(gain, _mm_loadu_pd(delayed + i)));
+    }
+    for (; i < count; ++i)
+        out[i] = saturationGain(peaks[i]) * delayed[i];
 }
 
 } // namespace
@@ -120,17 +161,12 @@ void Saturator::processBlock(double* const* channels, int count, int m, bool on)
         }
         return;
     }
-    for (int c = 0; c < count; ++c) {
-        double* ring = satDelay[c];
-        double* mag = magnitudes(c);
-        for (int i = 0; i < m; ++i) {
+    for (int c = 0; c < count; ++c)
+        for (int i = 0, run; i < m; i += run) {
             const int p = (satIndex + i) & kMask;
-            const double s = channels[c][i];
-            ring[p] = s;
-            const int r = kMask - p;
-            mag[r] = mag[r + kRingSize] = std::fabs(s);
+            run = m - i < kRingSize - p ? m - i : kRingSize - p;
+            storeRun(channels[c] + i, run, satDelay[c] + p, magnitudes(c) + (kMask - p));
         }
-    }
     // Sample i's window starts at magnitude kMask - p for its slot p: one
     // run down from the block's first slot to slot 1023, another from the
     // top of the ring on after the position wraps.
@@ -143,9 +179,10 @@ void Saturator::processBlock(double* const* channels, int count, int m, bool on)
         kernels.windowPeaks(satFalling, satOrder, magnitudes(c), first, beforeWrap, satLength, peaks);
         if (beforeWrap < m)
             kernels.windowPeaks(satFalling, satOrder, magnitudes(c), kMask, m - beforeWrap, satLength, peaks + beforeWrap);
-        for (int i = 0; i < m; ++i) {
-            const int p = (satIndex + i) & kMask;
-            channels[c][i] = saturationGain(peaks[i]) * ring[(p - satLength / 2) & kMask];
+        for (int i = 0, run; i < m; i += run) {
+            const int q = (satIndex + i - satLength / 2) & kMask;
+            run = m - i < kRingSize - q ? m - i : kRingSize - q;
+            applyGains(peaks + i, ring + q, run, channels[c] + i);
         }
     }
     satIndex = (satIndex + m) & kMask;

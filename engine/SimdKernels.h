@@ -134,6 +134,7 @@ void runChain(ChainBlock& b)
         int t = t0;
         for (; t < from0; ++t)
             at(t, std::true_type{});
+#pragma GCC unroll 2
         for (; t < to0; ++t)
             at(t, std::bool_constant<kMixed>{});
         for (; t < t1; ++t)
@@ -396,18 +397,22 @@ void windowPeaks(const double* w, const int* order, const double* mag, int first
         const double* lowest = base - (groups - 1) * L;
         const int span = n + groups * L - 1;
         Reg most = V::zero();
+#pragma GCC unroll 4
         for (int j = 0; j + L <= span; j += L)
             most = V::max(V::loadu(lowest + j), most);
         most = V::max(V::loadu(lowest + span - L), most);
         alignas(64) double lanes[kGroups * L];
         V::store(lanes, most);
         double top = 0.0;
+#pragma GCC unroll 8
         for (int i = 0; i < L; ++i)
             top = lanes[i] > top ? lanes[i] : top;
 
-        for (int k = 0; k < n;) {
-            const int end = k + kBetweenChecks < n ? k + kBetweenChecks : n;
-            if (groups == kGroups) {
+        // All groups: unrolled, so that the peaks stay in registers through
+        // the checks.
+        if (groups == kGroups) {
+            for (int k = 0; k < n;) {
+                const int end = k + kBetweenChecks < n ? k + kBetweenChecks : n;
                 for (; k < end; ++k) {
                     const Reg c = V::set1(w[k]);
                     const double* at = base + order[k];
@@ -415,20 +420,26 @@ void windowPeaks(const double* w, const int* order, const double* mag, int first
                     for (int g = 0; g < kGroups; ++g)
                         acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
                 }
-            } else {
+                static_assert(kGroups == 4, "the least of four peaks");
+                if (k < n && !V::anyLess(V::min(V::min(acc[0], acc[1]), V::min(acc[2], acc[3])), V::set1(w[k] * top)))
+                    break;
+            }
+        } else {
+            for (int k = 0; k < n;) {
+                const int end = k + kBetweenChecks < n ? k + kBetweenChecks : n;
                 for (; k < end; ++k) {
                     const Reg c = V::set1(w[k]);
                     const double* at = base + order[k];
                     for (int g = 0; g < groups; ++g)
                         acc[g] = V::max(V::mul(c, V::loadu(at - g * L)), acc[g]);
                 }
-            }
-            if (k < n) {
-                Reg least = acc[0];
-                for (int g = 1; g < groups; ++g)
-                    least = V::min(acc[g], least);
-                if (!V::anyLess(least, V::set1(w[k] * top)))
-                    break;
+                if (k < n) {
+                    Reg least = acc[0];
+                    for (int g = 1; g < groups; ++g)
+                        least = V::min(acc[g], least);
+                    if (!V::anyLess(least, V::set1(w[k] * top)))
+                        break;
+                }
             }
         }
         // Lanes back in output order; a group past m through lanes[].

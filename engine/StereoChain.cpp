@@ -1,5 +1,6 @@
 #include "engine/StereoChain.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "engine/Simd.h"
@@ -76,8 +77,10 @@ bool glideAlike(Filter* const (*stages)[2], int count)
     for (int k = 0; k < count; ++k) {
         const Filter::State& l = stages[k][0]->state();
         const Filter::State& r = stages[k][1]->state();
-        if (std::memcmp(&l.position, &r.position, sizeof l.position) != 0 ||
-            std::memcmp(&l.step, &r.step, sizeof l.step) != 0)
+        // Position and step lie side by side: one comparison covers both.
+        static_assert(offsetof(Filter::State, step) == offsetof(Filter::State, position) + sizeof(Filter::PoleZero),
+                      "step follows position");
+        if (std::memcmp(&l.position, &r.position, sizeof l.position + sizeof l.step) != 0)
             return false;
     }
     return true;
@@ -92,7 +95,7 @@ Place placeOf(const ChainBlock& b, int k)
     return {k % b.registers, 2 * (k / b.registers)};
 }
 
-void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
+inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
 {
     const int r = at.row, i = at.lane + side;
     rows[0][r][i] = p.zr1;
@@ -114,14 +117,16 @@ Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, Place at, int side)
 }
 
 // Every field the mode reads, of every lane; the lanes of no filter hold 0.
+// Gliding alike, the kernel reads the positions and steps of the left lanes
+// only.
 void load(ChainBlock& b, Filter* const (*stages)[2], int filtersPerRegister)
 {
     const int slots = b.registers * filtersPerRegister;
-    const bool glides = b.mode != ChainBlock::kSteady;
     for (int k = 0; k < slots; ++k) {
         const Place at = placeOf(b, k);
         for (int side = 0; side < 2; ++side) {
             const int r = at.row, i = at.lane + side;
+            const bool glides = b.mode != ChainBlock::kSteady && !(b.linked && side == 1);
             if (k >= b.count) {
                 b.x1[r][i] = b.x2[r][i] = b.y1[r][i] = b.y2[r][i] = 0.0;
                 b.b0[r][i] = b.minusB1[r][i] = b.b2[r][i] = b.minusA1[r][i] = b.a2[r][i] = b.glide[r][i] = 0.0;
