@@ -29,6 +29,9 @@ struct Avx2 {
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm256_blendv_pd(b, a, m); }
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm256_unpacklo_pd(a, b); }
+    static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm256_unpackhi_pd(a, b); }
+    // a's odd lanes in the even ones, b's even lanes in the odd ones.
+    static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm256_shuffle_pd(a, b, 0x5); }
     static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm256_movedup_pd(a); }
     static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm256_unpackhi_pd(a, a); }
     static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm256_movedup_pd(_mm256_loadu_pd(p)); }

@@ -34,6 +34,9 @@ struct Avx512 {
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm512_mask_mov_pd(b, m, a); }
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm512_maskz_unpacklo_pd(0xff, a, b); }
+    static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm512_maskz_unpackhi_pd(0xff, a, b); }
+    // a's odd lanes in the even ones, b's even lanes in the odd ones.
+    static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm512_maskz_shuffle_pd(0xff, a, b, 0x55); }
     static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm512_maskz_movedup_pd(0xff, a); }
     static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm512_maskz_unpackhi_pd(0xff, a, a); }
     static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm512_maskz_movedup_pd(0xff, _mm512_loadu_pd(p)); }

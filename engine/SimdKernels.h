@@ -31,6 +31,15 @@ namespace {
 // draining) keep those lanes' state as it was; the steps between, where
 // every filter has a sample, run without those checks, two at a time so
 // that the history moves by swapping names rather than values.
+//
+// Gliding alike (each filter's left and right from the same position by the
+// same step), the registers of columns 2u and 2u + 1 (a column being what
+// one register holds otherwise) are arranged by side: register 2u holds
+// both columns' left lanes (lane 2q + i: column 2u + i, quarter q) and
+// register 2u + 1 their right lanes. Both then read the coefficients of the
+// pair as worked out once, lane for lane, where otherwise each value would
+// be copied into the left and right lanes of its filter every step. A last
+// column without a partner keeps the plain arrangement.
 // kCount is the number of filters, or 0 to take it from the block.
 template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false>
 void runChain(ChainBlock& b)
@@ -45,145 +54,151 @@ void runChain(ChainBlock& b)
     const int last = (kCount ? kCount : b.count) - 1;
     const int jOut = last % R, qOut = last / R;
     const int skewOut = jOut + qOut * (R + D);
+    constexpr bool kPaired = kAlike && R >= 2;
+    constexpr int kPaireds = kPaired ? R / 2 * 2 : 0;  // registers arranged by side
+    auto paired = [](int j) __attribute__((always_inline)) { return j >= 0 && j < kPaireds; };
+
+    // Between the block's arrangement (by column) and the registers'.
+    auto fromColumns = [&](const ChainBlock::Row& row, Reg* r) __attribute__((always_inline)) {
+        for (int j = 0; j < R; ++j)
+            r[j] = V::load(row[j]);
+        for (int j = 0; j < kPaireds; j += 2) {
+            const Reg a = r[j], c = r[j + 1];
+            r[j] = V::interleaveEven(a, c);
+            r[j + 1] = V::interleaveOdd(a, c);
+        }
+    };
+    auto toColumns = [&](const Reg* r, ChainBlock::Row& row) __attribute__((always_inline)) {
+        for (int j = 0; j < R; ++j)
+            V::store(row[j], !paired(j) ? r[j]
+                             : j % 2   ? V::interleaveOdd(r[j - 1], r[j])
+                                       : V::interleaveEven(r[j], r[j + 1]));
+    };
+    // The last column's value in its plain arrangement.
+    auto lastColumn = [&](const Reg* r) __attribute__((always_inline)) {
+        return paired(R - 1) ? V::interleaveOdd(r[R - 2], r[R - 1]) : r[R - 1];
+    };
 
     // The output gain on the last filter's lanes, when it takes it (times 1
-    // is exact elsewhere).
+    // is exact elsewhere), in the registers that hold column jOut.
+    const int putAt = paired(jOut) ? jOut - jOut % 2 : jOut;
+    auto takesGain = [&](int j) __attribute__((always_inline)) { return paired(j) ? j / 2 == jOut / 2 && paired(jOut) : j == jOut; };
     alignas(64) double lanes[V::kLanes];
     for (int i = 0; i < V::kLanes; ++i)
-        lanes[i] = b.scaled && i / 2 == qOut ? b.gain : 1.0;
+        lanes[i] = b.scaled && (paired(jOut) ? i == 2 * qOut + jOut % 2 : i / 2 == qOut) ? b.gain : 1.0;
     const Reg scale = V::load(lanes);
     const Reg flush = V::set1(kFlush);
 
-    Reg x1[R], x2[R], y1[R], y2[R], out[R], skew[R], skewEnd[R], glideEnd[R];
+    Reg x1[R], x2[R], y1[R], y2[R], out[R], skew[R], skewEnd[R], glideEnd[R], columnSkew[R], columnSkewEnd[R];
+    fromColumns(b.x1, x1);
+    fromColumns(b.x2, x2);
+    fromColumns(b.y1, y1);
+    fromColumns(b.y2, y2);
     for (int j = 0; j < R; ++j) {
-        x1[j] = V::load(b.x1[j]);
-        x2[j] = V::load(b.x2[j]);
-        y1[j] = V::load(b.y1[j]);
-        y2[j] = V::load(b.y2[j]);
         out[j] = V::zero();
         for (int i = 0; i < V::kLanes; ++i)
             lanes[i] = j + i / 2 * (R + D);
-        skew[j] = V::load(lanes);
+        columnSkew[j] = V::load(lanes);
+        columnSkewEnd[j] = V::add(columnSkew[j], V::set1(n));
+    }
+    for (int j = 0; j < R; ++j) {
+        const int c = j - j % 2;
+        skew[j] = paired(j) ? V::interleaveEven(columnSkew[c], columnSkew[c + 1]) : columnSkew[j];
         skewEnd[j] = V::add(skew[j], V::set1(n));
         glideEnd[j] = kMixed ? V::add(skew[j], V::load(b.glide[j])) : skewEnd[j];
     }
-    // Register R - 1's outputs of the last D + 1 steps, latest first.
+    // Column R - 1's outputs of the last D + 1 steps, latest first.
     Reg wrap[D + 1];
     for (int d = 0; d <= D; ++d)
         wrap[d] = V::zero();
 
-    // Gliding, the coefficients of a stretch of steps are worked out first,
-    // register by register, so that the moving poles, zeros and gain of one
-    // register stay in registers meanwhile; the position moves on for the
-    // lanes with a gliding sample only. Where every filter's left and right
-    // glide alike (kAlike), one register works out two registers' filters:
-    // lane 2q + i holds the left lane of quarter q of register j + i, and the
-    // filters read each value into both lanes of its filter; their tables
-    // being half the size, the stretches are twice as long.
-    constexpr int kStretch = kAlike ? 32 : kGlides ? 16 : 1;
-    constexpr int kUnits = kAlike ? (R + 1) / 2 : 1;
-    alignas(64) double rebuilt[kAlike ? 1 : kStretch][R][5][V::kLanes];
-    // One more step: the odd registers' reads end one value past their row.
-    alignas(64) double rebuiltAlike[kAlike ? kStretch + 1 : 1][kUnits][5][V::kLanes];
-    alignas(64) double stepAlike[9][kUnits][V::kLanes];
-    if constexpr (kAlike)
-        for (int j = 0; j < R; j += 2)
-            for (int c = 0; c < 9; ++c)
-                V::store(stepAlike[c][j / 2],
-                         V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][j + 1 < R ? j + 1 : j])));
-    int stretchStart = 0;
-    // Steps t0..t1 of the positions p of register j (or of the pair from j,
-    // alike): moved on by the steps at stepRow + c stride where a lane lies
-    // within [from, to), every lane from step allFrom to allTo; each step's
-    // coefficients (b1 and a1 negated) go to put(t - t0, c).
-    auto glideRow = [&](int t0, int t1, int j, Reg* p, const double* stepRow, int stride, Reg from, Reg to,
-                        int allFrom, int allTo, auto put) __attribute__((always_inline)) {
-        auto at = [&](int t, auto masked) __attribute__((always_inline)) {
-            const double* steps = stepRow;
-            asm("" : "+r"(steps));
-            const Reg now = V::set1(t);
-            Mask moving{}, gliding{};
-            if constexpr (decltype(masked)::value) {
-                moving = V::both(V::lessEqual(from, now), V::less(now, to));
-                if (kMixed) {
-                    gliding = V::less(now, glideEnd[j]);
-                    moving = V::both(moving, gliding);
-                }
-            }
-#pragma GCC unroll 9
-            for (int c = 0; c < 9; ++c) {
-                const Reg next = V::add(p[c], V::load(steps + c * stride));
-                p[c] = decltype(masked)::value ? V::select(moving, next, p[c]) : next;
-            }
-            const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
-            const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
-            Reg c[5] = {g, V::mul(g, V::add(zr1, zr2)), V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2))),
-                        V::add(pr1, pr2), V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2))};
-            if (kMixed) {
-                c[0] = V::select(gliding, c[0], V::load(b.b0[j]));
-                c[1] = V::select(gliding, c[1], V::load(b.minusB1[j]));
-                c[2] = V::select(gliding, c[2], V::load(b.b2[j]));
-                c[3] = V::select(gliding, c[3], V::load(b.minusA1[j]));
-                c[4] = V::select(gliding, c[4], V::load(b.a2[j]));
-            }
-            put(t - t0, c);
-        };
-        // Masks only where some lane may have no sample (always, mixed).
-        const int from0 = allFrom < t0 ? t0 : allFrom < t1 ? allFrom : t1;
-        const int to0 = allTo < from0 ? from0 : allTo < t1 ? allTo : t1;
-        int t = t0;
-        for (; t < from0; ++t)
-            at(t, std::true_type{});
-#pragma GCC unroll 2
-        for (; t < to0; ++t)
-            at(t, std::bool_constant<kMixed>{});
-        for (; t < t1; ++t)
-            at(t, std::true_type{});
-    };
-    auto glide = [&](int t0, int t1) __attribute__((always_inline)) {
-        constexpr int kFull = (V::kLanes / 2 - 1) * (R + D);
-        if constexpr (kAlike) {
-#pragma GCC unroll 16
-            for (int j = 0; j < R; j += 2) {
-                const int k = j + 1 < R ? j + 1 : j;
-                Reg p[9];
-                for (int c = 0; c < 9; ++c)
-                    p[c] = V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k]));
-                glideRow(t0, t1, j, p, stepAlike[0][j / 2], kUnits * V::kLanes, V::interleaveEven(skew[j], skew[k]),
-                         V::interleaveEven(skewEnd[j], skewEnd[k]), k + kFull, j + n,
-                         [&](int s, const Reg* c) __attribute__((always_inline)) {
-#pragma GCC unroll 5
-                             for (int i = 0; i < 5; ++i)
-                                 V::store(rebuiltAlike[s][j / 2][i], c[i]);
-                         });
+    // Gliding, each step first moves the zeros, poles and gain on by their
+    // step (only in the lanes with a sample, where some may have none) and
+    // works out that step's coefficients. This work does not wait on the
+    // filters' outputs, so the processor runs it alongside the recursion,
+    // which sets the pace. Where every filter's left and right glide alike
+    // (kAlike), one register moves two registers' filters: lane 2q + i of
+    // unit u holds the left lane of quarter q of register 2u + i, and each
+    // filter reads the value into both its lanes.
+    // The positions stay in memory: held in registers they would push the
+    // history out of them, and they are not on the recursion's path.
+    constexpr int kUnits = !kGlides ? 1 : kAlike ? (R + 1) / 2 : R;
+    Reg from[kUnits], to[kUnits], coef[kUnits][5];
+    alignas(64) double pos[kUnits][9][V::kLanes];
+    alignas(64) double stepAlike[kAlike ? 9 : 1][kUnits][V::kLanes];
+    if constexpr (kGlides)
+        for (int u = 0; u < kUnits; ++u) {
+            if constexpr (kAlike) {
+                const int j = 2 * u, k = j + 1 < R ? j + 1 : j;
                 for (int c = 0; c < 9; ++c) {
-                    V::store(b.position[c][j], V::twiceEven(p[c]));
-                    if (k != j)
-                        V::store(b.position[c][k], V::twiceOdd(p[c]));
+                    V::store(pos[u][c], V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k])));
+                    V::store(stepAlike[c][u], V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][k])));
                 }
-            }
-        } else {
-#pragma GCC unroll 16
-            for (int j = 0; j < R; ++j) {
-                Reg p[9];
+                from[u] = V::interleaveEven(columnSkew[j], columnSkew[k]);
+                to[u] = V::interleaveEven(columnSkewEnd[j], columnSkewEnd[k]);
+            } else {
                 for (int c = 0; c < 9; ++c)
-                    p[c] = V::load(b.position[c][j]);
-                glideRow(t0, t1, j, p, b.step[0][j], ChainBlock::kMaxRegisters * ChainBlock::kLanes, skew[j],
-                         skewEnd[j], j + kFull, j + n,
-                         [&](int s, const Reg* c) __attribute__((always_inline)) {
-#pragma GCC unroll 5
-                             for (int i = 0; i < 5; ++i)
-                                 V::store(rebuilt[s][j][i], c[i]);
-                         });
-                for (int c = 0; c < 9; ++c)
-                    V::store(b.position[c][j], p[c]);
+                    V::store(pos[u][c], V::load(b.position[c][u]));
+                from[u] = skew[u];
+                to[u] = skewEnd[u];
             }
+        }
+    // Unit u's positions moved on to step t, and their coefficients (b1 and
+    // a1 negated) in coef[u].
+    auto advance = [&](int u, int t, auto masked) __attribute__((always_inline)) {
+        const double* steps = kAlike ? stepAlike[0][u] : b.step[0][u];
+        constexpr int kStride = kAlike ? kUnits * V::kLanes : ChainBlock::kMaxRegisters * ChainBlock::kLanes;
+        // Read where they are used, as the steady coefficients are.
+        asm("" : "+r"(steps));
+        Mask moving{}, gliding{};
+        if constexpr (decltype(masked)::value) {
+            const Reg now = V::set1(t);
+            moving = V::both(V::lessEqual(from[u], now), V::less(now, to[u]));
+            if (kMixed) {
+                gliding = V::less(now, glideEnd[u]);
+                moving = V::both(moving, gliding);
+            }
+        }
+        double(*at)[V::kLanes] = pos[u];
+        asm("" : "+r"(at));
+        Reg p[9];
+#pragma GCC unroll 9
+        for (int c = 0; c < 9; ++c) {
+            const Reg was = V::load(at[c]);
+            const Reg next = V::add(was, V::load(steps + c * kStride));
+            p[c] = decltype(masked)::value ? V::select(moving, next, was) : next;
+            V::store(at[c], p[c]);
+        }
+        const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
+        const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
+        Reg* c = coef[u];
+        c[0] = g;
+        c[1] = V::mul(g, V::add(zr1, zr2));
+        c[2] = V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2)));
+        c[3] = V::add(pr1, pr2);
+        c[4] = V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2));
+        if (kMixed) {
+            c[0] = V::select(gliding, c[0], V::load(b.b0[u]));
+            c[1] = V::select(gliding, c[1], V::load(b.minusB1[u]));
+            c[2] = V::select(gliding, c[2], V::load(b.b2[u]));
+            c[3] = V::select(gliding, c[3], V::load(b.minusA1[u]));
+            c[4] = V::select(gliding, c[4], V::load(b.a2[u]));
+        }
+    };
+    // Before register j's filters run at step t: moves its unit on, once
+    // per step (registers go from the last down, so at the unit's highest).
+    auto prepare = [&](int j, int t, auto masked) __attribute__((always_inline)) {
+        if constexpr (kAlike) {
+            if (j == (2 * (j / 2) + 1 < R ? 2 * (j / 2) + 1 : 2 * (j / 2)))
+                advance(j / 2, t, masked);
+        } else if constexpr (kGlides) {
+            advance(j, t, masked);
         }
     };
 
     // Register j's filters on input x at step t: y = b0 x + b1 x1 + b2 x2 -
     // a1 y1 - a2 y2 with b1 and a1 negated, flushed.
-    auto filter = [&](int j, int t, Reg x, Reg xa, Reg xb, Reg ya, Reg yb) __attribute__((always_inline)) {
+    auto filter = [&](int j, Reg x, Reg xa, Reg xb, Reg ya, Reg yb) __attribute__((always_inline)) {
         Reg b0, minusB1, b2, minusA1, a2;
         if (!kGlides) {
             // Read where they are used: held in registers across steps they
@@ -195,20 +210,15 @@ void runChain(ChainBlock& b)
             b2 = V::load(c->b2[j]);
             minusA1 = V::load(c->minusA1[j]);
             a2 = V::load(c->a2[j]);
-        } else if constexpr (kAlike) {
-            const double* c = rebuiltAlike[t - stretchStart][j / 2][0] + j % 2;
-            b0 = V::loadTwiceEven(c);
-            minusB1 = V::loadTwiceEven(c + V::kLanes);
-            b2 = V::loadTwiceEven(c + 2 * V::kLanes);
-            minusA1 = V::loadTwiceEven(c + 3 * V::kLanes);
-            a2 = V::loadTwiceEven(c + 4 * V::kLanes);
         } else {
-            const double(*c)[V::kLanes] = rebuilt[t - stretchStart][j];
-            b0 = V::load(c[0]);
-            minusB1 = V::load(c[1]);
-            b2 = V::load(c[2]);
-            minusA1 = V::load(c[3]);
-            a2 = V::load(c[4]);
+            // Alike, a pair's registers and a column alone (whose unit has
+            // each value in both lanes) read their unit's values as they are.
+            const Reg* c = coef[kAlike ? j / 2 : j];
+            b0 = c[0];
+            minusB1 = c[1];
+            b2 = c[2];
+            minusA1 = c[3];
+            a2 = c[4];
         }
         Reg y = V::mul(b0, x);
         y = V::sub(y, V::mul(minusB1, xa));
@@ -220,9 +230,23 @@ void runChain(ChainBlock& b)
     auto input = [&](int t) __attribute__((always_inline)) {
         return t < n ? V::pair(b.inL[t], b.inR[t]) : V::pair(0.0, 0.0);
     };
-    auto put = [&](int t, Reg y) __attribute__((always_inline)) {
+    // Column jOut's output, from register putAt and (paired) its right
+    // side's register.
+    auto put = [&](int t, Reg y, Reg right) __attribute__((always_inline)) {
+        if (paired(jOut))
+            y = jOut % 2 ? V::interleaveOdd(y, right) : V::interleaveEven(y, right);
         if (t >= skewOut)
             V::storeQuarter(y, qOut, b.outL + (t - skewOut), b.outR + (t - skewOut));
+    };
+    // Register j's input: the previous step's outputs p of the column
+    // before, or for column 0 what x0 feeds.
+    auto inputOf = [&](int j, Reg x0, const Reg* p) __attribute__((always_inline)) {
+        if (paired(j))
+            return j < 2 ? (j == 0 ? V::interleaveEven(x0, p[0]) : V::oddEven(x0, p[1]))
+                         : V::oddEven(p[j - 2], p[j]);
+        if (paired(j - 1))
+            return V::interleaveOdd(p[j - 2], p[j - 1]);
+        return j == 0 ? x0 : p[j - 1];
     };
 
     // A step where some lanes may have no sample; registers from the last
@@ -232,88 +256,91 @@ void runChain(ChainBlock& b)
         const Reg x0 = V::feed(input(t), wrap[D]);
 #pragma GCC unroll 16
         for (int j = R - 1; j >= 0; --j) {
-            Reg x = j == 0 ? x0 : out[j - 1];
-            if (j == jOut)
+            Reg x = inputOf(j, x0, out);
+            if (takesGain(j))
                 x = V::mul(x, scale);
             const Mask active = V::both(V::lessEqual(skew[j], now), V::less(now, skewEnd[j]));
-            const Reg y = filter(j, t, x, x1[j], x2[j], y1[j], y2[j]);
+            prepare(j, t, std::true_type{});
+            const Reg y = filter(j, x, x1[j], x2[j], y1[j], y2[j]);
             x2[j] = V::select(active, x1[j], x2[j]);
             x1[j] = V::select(active, x, x1[j]);
             y2[j] = V::select(active, y1[j], y2[j]);
             y1[j] = V::select(active, y, y1[j]);
-            if (j == R - 1) {
-                for (int d = D; d > 0; --d)
-                    wrap[d] = wrap[d - 1];
-                wrap[0] = y;
-            }
             out[j] = y;
-            if (j == jOut)
-                put(t, y);
+            if (j == putAt)
+                put(t, y, out[j + paired(j)]);
         }
+        for (int d = D; d > 0; --d)
+            wrap[d] = wrap[d - 1];
+        wrap[0] = lastColumn(out);
     };
     // A step where every lane has a sample: the history is (xa, xb, ya, yb),
     // latest first, and the new input and output replace the older ones,
     // xb and yb. Each register's previous output is then its ya, and
     // register R - 1's of D + 1 steps ago its ya or yb.
     auto fullStep = [&](int t, Reg* xa, Reg* xb, Reg* ya, Reg* yb) __attribute__((always_inline)) {
-        const Reg x0 = V::feed(input(t), D == 0 ? ya[R - 1] : yb[R - 1]);
+        const Reg x0 = V::feed(input(t), lastColumn(D == 0 ? ya : yb));
 #pragma GCC unroll 16
         for (int j = R - 1; j >= 0; --j) {
-            Reg x = j == 0 ? x0 : ya[j - 1];
-            if (j == jOut)
+            Reg x = inputOf(j, x0, ya);
+            if (takesGain(j))
                 x = V::mul(x, scale);
-            const Reg y = filter(j, t, x, xa[j], xb[j], ya[j], yb[j]);
+            prepare(j, t, std::false_type{});
+            const Reg y = filter(j, x, xa[j], xb[j], ya[j], yb[j]);
             xb[j] = x;
             yb[j] = y;
-            if (j == jOut)
-                put(t, y);
+            if (j == putAt)
+                put(t, y, yb[j + paired(j)]);
         }
     };
 
     // Steps where some lane has no sample, then those where all have (not
-    // told apart in the mixed mode), then some again; stretch by stretch.
+    // told apart in the mixed mode), then some again.
     const int steps = n + skewOut;
     const int fullEnd = kMixed ? 0 : n;
-    for (int t = 0; t < steps;) {
-        const int end = kGlides && t + kStretch < steps ? t + kStretch : steps;
-        if (kGlides) {
-            glide(t, end);
-            stretchStart = t;
+    int t = 0;
+    for (; t < steps && (t < skewOut || t >= fullEnd); ++t)
+        maskedStep(t);
+    if (t < fullEnd) {
+        for (; t + 1 < fullEnd; t += 2) {
+            fullStep(t, x1, x2, y1, y2);
+            fullStep(t + 1, x2, x1, y2, y1);
         }
-        for (; t < end && (t < skewOut || t >= fullEnd); ++t)
-            maskedStep(t);
-        const int fullTo = end < fullEnd ? end : fullEnd;
-        if (t < fullTo) {
-            for (; t + 1 < fullTo; t += 2) {
-                fullStep(t, x1, x2, y1, y2);
-                fullStep(t + 1, x2, x1, y2, y1);
+        if (t < fullEnd) {
+            fullStep(t++, x1, x2, y1, y2);
+            for (int j = 0; j < R; ++j) {
+                const Reg x = x1[j], y = y1[j];
+                x1[j] = x2[j];
+                x2[j] = x;
+                y1[j] = y2[j];
+                y2[j] = y;
             }
-            if (t < fullTo) {
-                fullStep(t++, x1, x2, y1, y2);
-                for (int j = 0; j < R; ++j) {
-                    const Reg x = x1[j], y = y1[j];
-                    x1[j] = x2[j];
-                    x2[j] = x;
-                    y1[j] = y2[j];
-                    y2[j] = y;
+        }
+        for (int j = 0; j < R; ++j)
+            out[j] = y1[j];
+        wrap[0] = lastColumn(y1);
+        if (D == 1)
+            wrap[D] = lastColumn(y2);
+    }
+    for (; t < steps; ++t)
+        maskedStep(t);
+
+    if constexpr (kGlides)
+        for (int u = 0; u < kUnits; ++u)
+            for (int c = 0; c < 9; ++c) {
+                if constexpr (kAlike) {
+                    const int j = 2 * u, k = j + 1 < R ? j + 1 : j;
+                    V::store(b.position[c][j], V::twiceEven(V::load(pos[u][c])));
+                    if (k != j)
+                        V::store(b.position[c][k], V::twiceOdd(V::load(pos[u][c])));
+                } else {
+                    V::store(b.position[c][u], V::load(pos[u][c]));
                 }
             }
-            for (int j = 0; j < R; ++j)
-                out[j] = y1[j];
-            wrap[0] = y1[R - 1];
-            if (D == 1)
-                wrap[D] = y2[R - 1];
-        }
-        for (; t < end; ++t)
-            maskedStep(t);
-    }
-
-    for (int j = 0; j < R; ++j) {
-        V::store(b.x1[j], x1[j]);
-        V::store(b.x2[j], x2[j]);
-        V::store(b.y1[j], y1[j]);
-        V::store(b.y2[j], y2[j]);
-    }
+    toColumns(x1, b.x1);
+    toColumns(x2, b.x2);
+    toColumns(y1, b.y1);
+    toColumns(y2, b.y2);
 }
 
 // The steady and gliding kernels for every count of filters, each with its

@@ -30,6 +30,9 @@ struct Sse2 {
     // Lanes 0, 2, ... of a and b interleaved; lanes 0, 2, ... or 1, 3, ...
     // each twice, of a register or of the values from p on.
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm_unpacklo_pd(a, b); }
+    static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm_unpackhi_pd(a, b); }
+    // a's odd lanes in the even ones, b's even lanes in the odd ones.
+    static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm_shuffle_pd(a, b, 0x1); }
     static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm_unpacklo_pd(a, a); }
     static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm_unpackhi_pd(a, a); }
     static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm_load1_pd(p); }
