@@ -1,7 +1,7 @@
 // The equaliser's whole signal path, free of any plug-in format: the
 // decoded parameters, both channels' filters and their band design,
 // oversampling, the output gain and the saturation stage, processed in
-// sub-blocks of 16 host samples at 64 bits (up to 64 while the output gain
+// sub-blocks of 16 host samples at 64 bits (up to 256 while the output gain
 // stands at its target, which gives the same numbers).
 //
 // Threads: setParameter from any thread (it only decodes into atomics and
@@ -22,7 +22,7 @@
 class EqEngine {
 public:
     static constexpr int kSubBlock = 16;
-    static constexpr int kLongSubBlock = 64;
+    static constexpr int kLongSubBlock = 256;
 
     // Decodes a normalised value (finite, 0 to 1) for a parameter index and
     // marks its band. Indexes outside 0..41 and non-finite values are ignored.

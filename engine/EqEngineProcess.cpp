@@ -150,15 +150,28 @@ template <bool Mono>
 void EqEngine::processSubBlock(int m)
 {
     constexpr int C = Mono ? 1 : 2;
-    int n = m;
+    static_assert(kLongSubBlock % Upsampler::kMaxBlock == 0 && kLongSubBlock % Saturator::kMaxBlock == 0,
+                  "the stages take a long sub-block in whole pieces");
+    // The upsampler and the saturation stage take at most their own block
+    // at a time (the same numbers as one call); the chain runs the whole
+    // sub-block at once, which spreads its set-up over more samples. When
+    // the upsampler takes several pieces, the input first moves up behind
+    // where its output goes, so that no piece overwrites input still to come.
+    const int n = oversampling ? 2 * m : m;
     for (int c = 0; c < C; ++c) {
-        if (oversampling)
-            upsamplers[c].upsample(work[c], m, work[c]);
-        else
-            upsamplers[c].delay(work[c], m, work[c]);
+        double* in = work[c];
+        if (oversampling && m > Upsampler::kMaxBlock) {
+            in = work[c] + m;
+            std::memmove(in, work[c], sizeof(double) * m);
+        }
+        for (int from = 0; from < m; from += Upsampler::kMaxBlock) {
+            const int k = m - from < Upsampler::kMaxBlock ? m - from : Upsampler::kMaxBlock;
+            if (oversampling)
+                upsamplers[c].upsample(in + from, k, work[c] + 2 * from);
+            else
+                upsamplers[c].delay(in + from, k, work[c] + from);
+        }
     }
-    if (oversampling)
-        n = 2 * m;
 
     // Equaliser (both channels' bands, or neither, run packed together),
     // output gain on both channels whatever the switches say, low cut.
@@ -185,10 +198,13 @@ void EqEngine::processSubBlock(int m)
             decimate(work[c], m, work[c]);
 
     const bool satOn = params.satOn.load(rel) != 0;
-    if (Mono)
-        sat.processMono(work[0], m, satOn);
-    else
-        sat.processStereo(work[0], work[1], m, satOn);
+    for (int from = 0; from < m; from += Saturator::kMaxBlock) {
+        const int k = m - from < Saturator::kMaxBlock ? m - from : Saturator::kMaxBlock;
+        if (Mono)
+            sat.processMono(work[0] + from, k, satOn);
+        else
+            sat.processStereo(work[0] + from, work[1] + from, k, satOn);
+    }
 }
 
 template void EqEngine::processStereo<float>(const float*, const float*, float*, float*, int);

@@ -53,8 +53,8 @@ struct SimdKernels {
     // Runs the block's filters over its n samples (see StereoChain.h).
     void (*chain)(ChainBlock& block);
     // out[j] = sum over t = 0..31, in that order, of taps[t] * (near[j + t] +
-    // far[j - t]), for j < m (m <= 64); may read up to the next multiple of
-    // 16 outputs' inputs.
+    // far[j - t]), for j < m (m <= 64); may read the inputs of outputs up to
+    // j = 63.
     void (*interpolate)(const double* near, const double* far, const double* taps, int m, double* out);
     // peaks[i] = the largest of w[k] * mag[first - i + order[k]] over k < n
     // (NaN products skipped, 0 at least) for i < m (m <= 64, first >= m - 1),

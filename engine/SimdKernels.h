@@ -373,29 +373,46 @@ void chain(ChainBlock& b)
         chainOfCount<V, ChainBlock::kMaxFilters>(b);
 }
 
-// Sixteen outputs at a time, every sum in the order t = 0 .. 31.
+// G registers of outputs from j0 (those below m kept), every sum in the
+// order t = 0 .. 31. The sums of one output wait on each other; G of them
+// side by side keep the adders busy meanwhile.
+template <class V, int G>
+SYLVATONE_INLINE void interpolateGroup(const double* near, const double* far, const double* taps, int j0, int m,
+                                       double* out)
+{
+    using Reg = typename V::Reg;
+    Reg acc[G];
+    for (int r = 0; r < G; ++r)
+        acc[r] = V::zero();
+    for (int t = 0; t < 32; ++t) {
+        const Reg c = V::set1(taps[t]);
+#pragma GCC unroll 8
+        for (int r = 0; r < G; ++r) {
+            const int j = j0 + r * V::kLanes;
+            acc[r] = V::add(acc[r], V::mul(c, V::add(V::loadu(near + j + t), V::loadu(far + j - t))));
+        }
+    }
+    alignas(64) double sums[G * V::kLanes];
+    for (int r = 0; r < G; ++r)
+        V::store(sums + r * V::kLanes, acc[r]);
+    for (int j = j0; j < m && j < j0 + G * V::kLanes; ++j)
+        out[j] = sums[j - j0];
+}
+
+// Up to eight registers of outputs at a time: as many as m needs.
 template <class V>
 void interpolate(const double* near, const double* far, const double* taps, int m, double* out)
 {
-    using Reg = typename V::Reg;
-    constexpr int kRegs = 16 / V::kLanes;
-    for (int j0 = 0; j0 < m; j0 += 16) {
-        Reg acc[kRegs];
-        for (int r = 0; r < kRegs; ++r)
-            acc[r] = V::zero();
-        for (int t = 0; t < 32; ++t) {
-            const Reg c = V::set1(taps[t]);
-#pragma GCC unroll 8
-            for (int r = 0; r < kRegs; ++r) {
-                const int j = j0 + r * V::kLanes;
-                acc[r] = V::add(acc[r], V::mul(c, V::add(V::loadu(near + j + t), V::loadu(far + j - t))));
-            }
+    constexpr int kMost = 8;
+    for (int j0 = 0; j0 < m; j0 += kMost * V::kLanes) {
+        const int regs = (m - j0 + V::kLanes - 1) / V::kLanes;
+        switch (regs < kMost ? regs : kMost) {
+        case 1: interpolateGroup<V, 1>(near, far, taps, j0, m, out); break;
+        case 2: interpolateGroup<V, 2>(near, far, taps, j0, m, out); break;
+        case 3:
+        case 4: interpolateGroup<V, 4>(near, far, taps, j0, m, out); break;
+        default: interpolateGroup<V, kMost>(near, far, taps, j0, m, out); break;
         }
-        alignas(64) double sums[16];
-        for (int r = 0; r < kRegs; ++r)
-            V::store(sums + r * V::kLanes, acc[r]);
-        for (int j = j0; j < m && j < j0 + 16; ++j)
-            out[j] = sums[j - j0];
     }
 }
 

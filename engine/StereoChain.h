@@ -10,9 +10,9 @@
 
 class StereoChain {
 public:
-    static constexpr int kMaxSamples = 128;
+    static constexpr int kMaxSamples = 512;
 
-    // Over n samples (0 <= n <= 128) of each channel: the eight band filters
+    // Over n samples (0 <= n <= 512) of each channel: the eight band filters
     // (when bands is true), then the output gain, then the low cut, exactly
     // as EqChannel::processBands, a multiplication by gain and
     // lowCut.processFrame would on each channel. Returns false without
