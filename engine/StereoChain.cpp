@@ -57,14 +57,15 @@ int running(const Chain& chain, Filter* (*stages)[2])
     return count;
 }
 
-ChainBlock::Mode modeOf(Filter* const (*stages)[2], int count, int n)
+// How many of the n samples each filter glides, and the mode that gives.
+ChainBlock::Mode modeOf(Filter* const (*stages)[2], int count, int n, int (*glide)[2])
 {
     bool steady = true, gliding = true;
     for (int k = 0; k < count; ++k)
         for (int side = 0; side < 2; ++side) {
-            const int glide = stages[k][side]->glideSamples(n);
-            steady = steady && glide == 0;
-            gliding = gliding && glide == n;
+            glide[k][side] = stages[k][side]->glideSamples(n);
+            steady = steady && glide[k][side] == 0;
+            gliding = gliding && glide[k][side] == n;
         }
     return steady ? ChainBlock::kSteady : gliding ? ChainBlock::kGliding : ChainBlock::kMixed;
 }
@@ -86,14 +87,18 @@ bool glideAlike(Filter* const (*stages)[2], int count)
     return true;
 }
 
-// Where slot k's left lane lies: its register's row and the lane in it.
+// Where slot k's left lane lies: its register's row and the lane in it;
+// next() moves to slot k + 1.
 struct Place {
-    int row, lane;
+    int row = 0, lane = 0;
+    void next(const ChainBlock& b)
+    {
+        if (++row == b.registers) {
+            row = 0;
+            lane += 2;
+        }
+    }
 };
-Place placeOf(const ChainBlock& b, int k)
-{
-    return {k % b.registers, 2 * (k / b.registers)};
-}
 
 inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
 {
@@ -119,17 +124,19 @@ Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, Place at, int side)
 // Every field the mode reads, of every lane; the lanes of no filter hold 0.
 // Gliding alike, the kernel reads the positions and steps of the left lanes
 // only.
-void load(ChainBlock& b, Filter* const (*stages)[2], int filtersPerRegister)
+void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
     const int slots = b.registers * filtersPerRegister;
-    for (int k = 0; k < slots; ++k) {
-        const Place at = placeOf(b, k);
+    Place at;
+    for (int k = 0; k < slots; ++k, at.next(b)) {
         for (int side = 0; side < 2; ++side) {
             const int r = at.row, i = at.lane + side;
             const bool glides = b.mode != ChainBlock::kSteady && !(b.linked && side == 1);
             if (k >= b.count) {
                 b.x1[r][i] = b.x2[r][i] = b.y1[r][i] = b.y2[r][i] = 0.0;
-                b.b0[r][i] = b.minusB1[r][i] = b.b2[r][i] = b.minusA1[r][i] = b.a2[r][i] = b.glide[r][i] = 0.0;
+                b.b0[r][i] = b.minusB1[r][i] = b.b2[r][i] = b.minusA1[r][i] = b.a2[r][i] = 0.0;
+                if (b.mode == ChainBlock::kMixed)
+                    b.glide[r][i] = 0.0;
                 if (glides) {
                     putPoleZero(b.position, at, side, {});
                     putPoleZero(b.step, at, side, {});
@@ -148,7 +155,8 @@ void load(ChainBlock& b, Filter* const (*stages)[2], int filtersPerRegister)
             b.b2[r][i] = c.b2;
             b.minusA1[r][i] = -c.a1;
             b.a2[r][i] = c.a2;
-            b.glide[r][i] = f.glideSamples(b.n);
+            if (b.mode == ChainBlock::kMixed)
+                b.glide[r][i] = glide[k][side];
             if (glides) {
                 putPoleZero(b.position, at, side, s.position);
                 putPoleZero(b.step, at, side, s.step);
@@ -159,15 +167,15 @@ void load(ChainBlock& b, Filter* const (*stages)[2], int filtersPerRegister)
 
 // Each filter takes back what its samples reached, as its own block would
 // leave it.
-void handBack(const ChainBlock& b, Filter* const (*stages)[2])
+void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2])
 {
-    for (int k = 0; k < b.count; ++k) {
-        const Place at = placeOf(b, k);
+    Place at;
+    for (int k = 0; k < b.count; ++k, at.next(b)) {
         for (int side = 0; side < 2; ++side) {
             const int i = at.lane + side;
             const Filter::History h{b.x1[at.row][i], b.x2[at.row][i], b.y1[at.row][i], b.y2[at.row][i]};
             Filter& f = *stages[k][side];
-            if (f.glideSamples(b.n) > 0)
+            if (glide[k][side] > 0)
                 f.endBlock(b.n, h, takePoleZero(b.position, at, side));
             else
                 f.endBlock(b.n, h);
@@ -198,7 +206,8 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         const SimdKernels& kernels = simdKernels();
         ChainBlock b;
         b.count = count;
-        b.mode = modeOf(stages, count, n);
+        int glide[kMaxStages][2];
+        b.mode = modeOf(stages, count, n, glide);
         b.linked = b.mode == ChainBlock::kGliding && glideAlike(stages, count);
         b.registers = registersFor(kernels, count, b.mode);
         b.scaled = scaled;
@@ -206,9 +215,9 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         b.n = n;
         b.inL = b.outL = l;
         b.inR = b.outR = r;
-        load(b, stages, kernels.filtersPerRegister);
+        load(b, stages, glide, kernels.filtersPerRegister);
         kernels.chain(b);
-        handBack(b, stages);
+        handBack(b, stages, glide);
     }
     if (!scaled)
         for (int i = 0; i < n; ++i) {
