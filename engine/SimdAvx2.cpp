@@ -11,6 +11,7 @@ struct Avx2 {
     using Mask = __m256d;
     static constexpr int kLanes = 4;
     static constexpr int kWrapDelay = 1;
+    static constexpr int kRegisters = 16;
 
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm256_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm256_loadu_pd(p); }

@@ -16,6 +16,7 @@ struct Avx512 {
     using Mask = __mmask8;
     static constexpr int kLanes = 8;
     static constexpr int kWrapDelay = 1;
+    static constexpr int kRegisters = 32;
 
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm512_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm512_loadu_pd(p); }

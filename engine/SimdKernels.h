@@ -117,14 +117,16 @@ void runChain(ChainBlock& b)
     // works out that step's coefficients. This work does not wait on the
     // filters' outputs, so the processor runs it alongside the recursion,
     // which sets the pace. Where every filter's left and right glide alike
-    // (kAlike), one register moves two registers' filters: lane 2q + i of
-    // unit u holds the left lane of quarter q of register 2u + i, and each
-    // filter reads the value into both its lanes.
-    // The positions stay in memory: held in registers they would push the
-    // history out of them, and they are not on the recursion's path.
+    // (kAlike), one unit moves the filters of columns 2u and 2u + 1: its lane
+    // 2q + i holds the left lane of quarter q of column 2u + i, as the
+    // registers arranged by side have them. The positions stay in memory,
+    // not being on the recursion's path, except the first unit's where the
+    // width has registers to spare for them beside the history.
     constexpr int kUnits = !kGlides ? 1 : kAlike ? (R + 1) / 2 : R;
+    constexpr int kHeld = V::kRegisters >= 32 ? 1 : 0;
     Reg from[kUnits], to[kUnits], coef[kUnits][5];
     alignas(64) double pos[kUnits][9][V::kLanes];
+    Reg held[9];
     alignas(64) double stepAlike[kAlike ? 9 : 1][kUnits][V::kLanes];
     if constexpr (kGlides)
         for (int u = 0; u < kUnits; ++u) {
@@ -143,6 +145,9 @@ void runChain(ChainBlock& b)
                 to[u] = skewEnd[u];
             }
         }
+    if constexpr (kGlides && kHeld > 0)
+        for (int c = 0; c < 9; ++c)
+            held[c] = V::load(pos[0][c]);
     // Unit u's positions moved on to step t, and their coefficients (b1 and
     // a1 negated) in coef[u].
     auto advance = [&](int u, int t, auto masked) __attribute__((always_inline)) {
@@ -164,10 +169,13 @@ void runChain(ChainBlock& b)
         Reg p[9];
 #pragma GCC unroll 9
         for (int c = 0; c < 9; ++c) {
-            const Reg was = V::load(at[c]);
+            const Reg was = u < kHeld ? held[c] : V::load(at[c]);
             const Reg next = V::add(was, V::load(steps + c * kStride));
             p[c] = decltype(masked)::value ? V::select(moving, next, was) : next;
-            V::store(at[c], p[c]);
+            if (u < kHeld)
+                held[c] = p[c];
+            else
+                V::store(at[c], p[c]);
         }
         const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
         const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
@@ -325,6 +333,9 @@ void runChain(ChainBlock& b)
     for (; t < steps; ++t)
         maskedStep(t);
 
+    if constexpr (kGlides && kHeld > 0)
+        for (int c = 0; c < 9; ++c)
+            V::store(pos[0][c], held[c]);
     if constexpr (kGlides)
         for (int u = 0; u < kUnits; ++u)
             for (int c = 0; c < 9; ++c) {

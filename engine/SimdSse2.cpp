@@ -10,6 +10,7 @@ struct Sse2 {
     using Mask = __m128d;
     static constexpr int kLanes = 2;
     static constexpr int kWrapDelay = 0;  // one filter to a register: nothing wraps
+    static constexpr int kRegisters = 16;
 
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm_loadu_pd(p); }
