@@ -1,12 +1,16 @@
 // Cost of the audio path per stereo frame, as a host drives it: blocks of
 // 512 frames, or 32 as low-latency hosts send them, through the 32- or 64-bit
 // entry, at the common host rates, with saturation off or on, and with the
-// filters steady or gliding throughout.
+// filters steady or gliding throughout. `--width=sse2|avx2|avx512` runs a
+// narrower vector width than the widest the processor has.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
+#include "engine/Simd.h"
 #include "plugin/Sylvatone.h"
 
 namespace {
@@ -76,4 +80,48 @@ void rates(benchmark::internal::Benchmark* b)
 BENCHMARK_TEMPLATE(runEngine, float)->Apply(rates);
 BENCHMARK_TEMPLATE(runEngine, double)->Apply(rates);
 
-BENCHMARK_MAIN();
+namespace {
+
+const char* nameOf(SimdWidth width)
+{
+    switch (width) {
+    case SimdWidth::Avx512: return "avx512";
+    case SimdWidth::Avx2: return "avx2";
+    default: return "sse2";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Takes --width=NAME out of the arguments before the library reads them.
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--width=", 8) != 0) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        bool known = false;
+        for (SimdWidth width : {SimdWidth::Sse2, SimdWidth::Avx2, SimdWidth::Avx512})
+            if (std::strcmp(argv[i] + 8, nameOf(width)) == 0) {
+                known = true;
+                if (!setSimdWidth(width)) {
+                    std::fprintf(stderr, "this processor has no %s\n", nameOf(width));
+                    return 2;
+                }
+            }
+        if (!known) {
+            std::fprintf(stderr, "--width takes sse2, avx2 or avx512\n");
+            return 2;
+        }
+    }
+    argc = kept;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::AddCustomContext("vector width", nameOf(simdWidth()));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
