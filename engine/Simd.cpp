@@ -65,9 +65,16 @@ const SimdKernels& simdKernels()
     }
 }
 
+bool hasTail(const SimdKernels& kernels, int count, ChainBlock::Mode mode)
+{
+    return mode != ChainBlock::kMixed && hasTail(kernels.filtersPerRegister, count);
+}
+
 int registersFor(const SimdKernels& kernels, int count, ChainBlock::Mode mode)
 {
     const int perRegister = kernels.filtersPerRegister;
     const int most = (ChainBlock::kMaxFilters + perRegister - 1) / perRegister;
-    return mode == ChainBlock::kMixed ? most : (count + perRegister - 1) / perRegister;
+    if (mode == ChainBlock::kMixed)
+        return most;
+    return hasTail(kernels, count, mode) ? count / perRegister : (count + perRegister - 1) / perRegister;
 }

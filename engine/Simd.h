@@ -17,7 +17,8 @@ bool setSimdWidth(SimdWidth width);
 
 // A block of the filter chain: both channels' filters in the lanes of
 // `registers` vector registers, slot k (the k-th filter in signal order) in
-// register k % registers at lanes 2 (k / registers) (left) and +1 (right).
+// register k % registers at lanes 2 (k / registers) (left) and +1 (right);
+// with a tail, the last filter alone in row `registers`, lanes 0 and 1.
 // Each field row holds one register's lanes; unused lanes hold zeros. The
 // fields are read and the history, glide positions (gliding and mixed
 // modes) written back.
@@ -31,6 +32,7 @@ struct ChainBlock {
 
     int count;      // filters (slots) in the chain, 1..9
     int registers;  // as registersFor gives
+    bool tail;      // as hasTail gives
     Mode mode;      // every filter steady, every one gliding all n samples, or any mix
     bool linked;    // gliding, each filter's left and right from the same position by the same step
     bool scaled;    // the last filter's input is multiplied by the gain first
@@ -67,5 +69,15 @@ struct SimdKernels {
 // The kernels of the width in use.
 const SimdKernels& simdKernels();
 
-// Vector registers the chain kernel takes for count filters in a mode.
+// Whether the chain kernel runs the last of count filters in a mode alone,
+// in a register of one filter, after registers filled with the others: so
+// when that filter would otherwise take a register of its own (never in the
+// mixed mode, which keeps one layout for any count).
+bool hasTail(const SimdKernels& kernels, int count, ChainBlock::Mode mode);
+constexpr bool hasTail(int filtersPerRegister, int count)
+{
+    return filtersPerRegister > 1 && count > 1 && count % filtersPerRegister == 1;
+}
+// Vector registers the chain kernel takes for count filters in a mode
+// (besides the tail's).
 int registersFor(const SimdKernels& kernels, int count, ChainBlock::Mode mode);

@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include "engine/SimdKernels.h"
+#include "engine/SimdSse2.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ struct Avx2 {
     static constexpr int kLanes = 4;
     static constexpr int kWrapDelay = 1;
     static constexpr int kRegisters = 16;
+    using Tail = Sse2;
 
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm256_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm256_loadu_pd(p); }
@@ -38,6 +40,8 @@ struct Avx2 {
     static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm256_movedup_pd(_mm256_loadu_pd(p)); }
     static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm256_permute4x64_pd(a, 0x1b); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
+    // The top quarter: the last filter's left and right.
+    static SYLVATONE_INLINE __m128d topQuarter(Reg v) { return _mm256_extractf128_pd(v, 1); }
     // The new sample below, the low quarter of w above.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)
     {

@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include "engine/SimdKernels.h"
+#include "engine/SimdSse2.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ struct Avx512 {
     static constexpr int kLanes = 8;
     static constexpr int kWrapDelay = 1;
     static constexpr int kRegisters = 32;
+    using Tail = Sse2;
 
     static SYLVATONE_INLINE Reg load(const double* p) { return _mm512_load_pd(p); }
     static SYLVATONE_INLINE Reg loadu(const double* p) { return _mm512_loadu_pd(p); }
@@ -43,6 +45,8 @@ struct Avx512 {
     static SYLVATONE_INLINE Reg loadTwiceEven(const double* p) { return _mm512_maskz_movedup_pd(0xff, _mm512_loadu_pd(p)); }
     static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm512_permutexvar_pd(_mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), a); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
+    // The top quarter: the last filter's left and right.
+    static SYLVATONE_INLINE __m128d topQuarter(Reg v) { return _mm_castps_pd(_mm512_extractf32x4_ps(_mm512_castpd_ps(v), 3)); }
     // The new sample in quarter 0, quarters 0..2 of w in quarters 1..3.
     static SYLVATONE_INLINE Reg feed(__m128d sample, Reg w)
     {

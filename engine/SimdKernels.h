@@ -7,6 +7,7 @@
 #pragma once
 
 #include <type_traits>
+#include <utility>
 
 #include "engine/Flush.h"
 #include "engine/Simd.h"
@@ -40,8 +41,13 @@ namespace {
 // pair as worked out once, lane for lane, where otherwise each value would
 // be copied into the left and right lanes of its filter every step. A last
 // column without a partner keeps the plain arrangement.
+//
+// With a tail (kTail), the last filter, which would otherwise take a column
+// of its own, runs alone in a register of one quarter (V::Tail) as quarter
+// Q of column 0 would: it takes column R - 1's top quarter of D + 1 steps
+// earlier, which no column takes.
 // kCount is the number of filters, or 0 to take it from the block.
-template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false>
+template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false, bool kTail = false>
 void runChain(ChainBlock& b)
 {
     using Reg = typename V::Reg;
@@ -51,9 +57,13 @@ void runChain(ChainBlock& b)
     constexpr bool kGlides = M != ChainBlock::kSteady;
     constexpr bool kMixed = M == ChainBlock::kMixed;
     const int n = b.n;
+    constexpr int Q = V::kLanes / 2;
+    static_assert(!kTail || (kCount == R * Q + 1 && M != ChainBlock::kMixed), "a tail follows full registers");
+    // The last filter's column and quarter (none with a tail), and the step
+    // at which it has its first sample.
     const int last = (kCount ? kCount : b.count) - 1;
-    const int jOut = last % R, qOut = last / R;
-    const int skewOut = jOut + qOut * (R + D);
+    const int jOut = kTail ? -1 : last % R, qOut = kTail ? -1 : last / R;
+    const int skewOut = kTail ? Q * (R + D) : jOut + qOut * (R + D);
     constexpr bool kPaired = kAlike && R >= 2;
     constexpr int kPaireds = kPaired ? R / 2 * 2 : 0;  // registers arranged by side
     auto paired = [](int j) __attribute__((always_inline)) { return j >= 0 && j < kPaireds; };
@@ -111,6 +121,26 @@ void runChain(ChainBlock& b)
     Reg wrap[D + 1];
     for (int d = 0; d <= D; ++d)
         wrap[d] = V::zero();
+
+    // The tail's history, input gain and glide (in memory: it leaves the
+    // registers to the columns); alike, the right lane's glide is the left's.
+    using T = typename V::Tail;
+    using TReg = typename T::Reg;
+    TReg tx1 = T::zero(), tx2 = T::zero(), ty1 = T::zero(), ty2 = T::zero(), tailCoef[5];
+    const TReg tailGain = T::set1(b.scaled ? b.gain : 1.0), tailFlush = T::set1(kFlush);
+    alignas(16) double tailPos[kTail && kGlides ? 9 : 1][2], tailStep[kTail && kGlides ? 9 : 1][2];
+    if constexpr (kTail) {
+        tx1 = T::load(b.x1[R]);
+        tx2 = T::load(b.x2[R]);
+        ty1 = T::load(b.y1[R]);
+        ty2 = T::load(b.y2[R]);
+        if constexpr (kGlides)
+            for (int c = 0; c < 9; ++c) {
+                const TReg p = T::load(b.position[c][R]), d = T::load(b.step[c][R]);
+                T::store(tailPos[c], kAlike ? T::twiceEven(p) : p);
+                T::store(tailStep[c], kAlike ? T::twiceEven(d) : d);
+            }
+    }
 
     // Gliding, each step first moves the zeros, poles and gain on by their
     // step (only in the lanes with a sample, where some may have none) and
@@ -257,11 +287,57 @@ void runChain(ChainBlock& b)
         return j == 0 ? x0 : p[j - 1];
     };
 
+    // The tail at step t, on column R - 1's output w of D + 1 steps before:
+    // from step skewOut on it has a sample at every step, before none.
+    auto tail = [&](int t, Reg w, TReg& xa, TReg& xb, TReg& ya, TReg& yb) __attribute__((always_inline)) {
+        const TReg x = T::mul(V::topQuarter(w), tailGain);
+        if constexpr (kGlides) {
+            double(*at)[2] = tailPos;
+            asm("" : "+r"(at));
+            TReg p[9];
+#pragma GCC unroll 9
+            for (int c = 0; c < 9; ++c) {
+                p[c] = T::add(T::load(at[c]), T::load(tailStep[c]));
+                T::store(at[c], p[c]);
+            }
+            const TReg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
+            const TReg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
+            tailCoef[0] = g;
+            tailCoef[1] = T::mul(g, T::add(zr1, zr2));
+            tailCoef[2] = T::mul(g, T::sub(T::mul(zr1, zr2), T::mul(zi1, zi2)));
+            tailCoef[3] = T::add(pr1, pr2);
+            tailCoef[4] = T::sub(T::mul(pr1, pr2), T::mul(pi1, pi2));
+        } else {
+            const ChainBlock* c = &b;
+            asm("" : "+r"(c));
+            tailCoef[0] = T::load(c->b0[R]);
+            tailCoef[1] = T::load(c->minusB1[R]);
+            tailCoef[2] = T::load(c->b2[R]);
+            tailCoef[3] = T::load(c->minusA1[R]);
+            tailCoef[4] = T::load(c->a2[R]);
+        }
+        TReg y = T::mul(tailCoef[0], x);
+        y = T::sub(y, T::mul(tailCoef[1], xa));
+        y = T::add(y, T::mul(tailCoef[2], xb));
+        y = T::add(y, T::mul(tailCoef[3], ya));
+        y = T::sub(y, T::mul(tailCoef[4], yb));
+        y = T::sub(T::add(y, tailFlush), tailFlush);
+        T::storeQuarter(y, 0, b.outL + (t - skewOut), b.outR + (t - skewOut));
+        xb = x;
+        yb = y;
+    };
+
     // A step where some lanes may have no sample; registers from the last
     // down, so that each reads its predecessor's output before it changes.
     auto maskedStep = [&](int t) __attribute__((always_inline)) {
         const Reg now = V::set1(t);
         const Reg x0 = V::feed(input(t), wrap[D]);
+        if constexpr (kTail)
+            if (t >= skewOut) {
+                tail(t, wrap[D], tx1, tx2, ty1, ty2);
+                std::swap(tx1, tx2);
+                std::swap(ty1, ty2);
+            }
 #pragma GCC unroll 16
         for (int j = R - 1; j >= 0; --j) {
             Reg x = inputOf(j, x0, out);
@@ -286,8 +362,12 @@ void runChain(ChainBlock& b)
     // latest first, and the new input and output replace the older ones,
     // xb and yb. Each register's previous output is then its ya, and
     // register R - 1's of D + 1 steps ago its ya or yb.
-    auto fullStep = [&](int t, Reg* xa, Reg* xb, Reg* ya, Reg* yb) __attribute__((always_inline)) {
-        const Reg x0 = V::feed(input(t), lastColumn(D == 0 ? ya : yb));
+    auto fullStep = [&](int t, Reg* xa, Reg* xb, Reg* ya, Reg* yb, TReg& txa, TReg& txb, TReg& tya, TReg& tyb)
+                        __attribute__((always_inline)) {
+        const Reg w = lastColumn(D == 0 ? ya : yb);
+        const Reg x0 = V::feed(input(t), w);
+        if constexpr (kTail)
+            tail(t, w, txa, txb, tya, tyb);
 #pragma GCC unroll 16
         for (int j = R - 1; j >= 0; --j) {
             Reg x = inputOf(j, x0, ya);
@@ -311,18 +391,17 @@ void runChain(ChainBlock& b)
         maskedStep(t);
     if (t < fullEnd) {
         for (; t + 1 < fullEnd; t += 2) {
-            fullStep(t, x1, x2, y1, y2);
-            fullStep(t + 1, x2, x1, y2, y1);
+            fullStep(t, x1, x2, y1, y2, tx1, tx2, ty1, ty2);
+            fullStep(t + 1, x2, x1, y2, y1, tx2, tx1, ty2, ty1);
         }
         if (t < fullEnd) {
-            fullStep(t++, x1, x2, y1, y2);
+            fullStep(t++, x1, x2, y1, y2, tx1, tx2, ty1, ty2);
             for (int j = 0; j < R; ++j) {
-                const Reg x = x1[j], y = y1[j];
-                x1[j] = x2[j];
-                x2[j] = x;
-                y1[j] = y2[j];
-                y2[j] = y;
+                std::swap(x1[j], x2[j]);
+                std::swap(y1[j], y2[j]);
             }
+            std::swap(tx1, tx2);
+            std::swap(ty1, ty2);
         }
         for (int j = 0; j < R; ++j)
             out[j] = y1[j];
@@ -352,6 +431,15 @@ void runChain(ChainBlock& b)
     toColumns(x2, b.x2);
     toColumns(y1, b.y1);
     toColumns(y2, b.y2);
+    if constexpr (kTail) {
+        T::store(b.x1[R], tx1);
+        T::store(b.x2[R], tx2);
+        T::store(b.y1[R], ty1);
+        T::store(b.y2[R], ty2);
+        if constexpr (kGlides)
+            for (int c = 0; c < 9; ++c)
+                T::store(b.position[c][R], T::load(tailPos[c]));
+    }
 }
 
 // The steady and gliding kernels for every count of filters, each with its
@@ -359,16 +447,18 @@ void runChain(ChainBlock& b)
 template <class V, int kCount>
 void chainOfCount(ChainBlock& b)
 {
-    constexpr int R = (kCount + V::kLanes / 2 - 1) / (V::kLanes / 2);
+    constexpr int Q = V::kLanes / 2;
+    constexpr bool kTail = hasTail(Q, kCount);
+    constexpr int R = kTail ? kCount / Q : (kCount + Q - 1) / Q;
     if constexpr (kCount > 1)
         if (b.count < kCount)
             return chainOfCount<V, kCount - 1>(b);
     if (b.mode == ChainBlock::kSteady)
-        runChain<V, R, ChainBlock::kSteady, kCount>(b);
+        runChain<V, R, ChainBlock::kSteady, kCount, false, kTail>(b);
     else if (b.linked)
-        runChain<V, R, ChainBlock::kGliding, kCount, true>(b);
+        runChain<V, R, ChainBlock::kGliding, kCount, true, kTail>(b);
     else
-        runChain<V, R, ChainBlock::kGliding, kCount>(b);
+        runChain<V, R, ChainBlock::kGliding, kCount, false, kTail>(b);
 }
 
 template <class V>

@@ -88,14 +88,18 @@ bool glideAlike(Filter* const (*stages)[2], int count)
 }
 
 // Where slot k's left lane lies: its register's row and the lane in it;
-// next() moves to slot k + 1.
+// next() moves to slot k + 1 (the tail's after the registers' last).
 struct Place {
     int row = 0, lane = 0;
-    void next(const ChainBlock& b)
+    void next(const ChainBlock& b, int filtersPerRegister)
     {
         if (++row == b.registers) {
             row = 0;
             lane += 2;
+            if (b.tail && lane == 2 * filtersPerRegister) {
+                row = b.registers;
+                lane = 0;
+            }
         }
     }
 };
@@ -126,9 +130,9 @@ Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, Place at, int side)
 // only.
 void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
-    const int slots = b.registers * filtersPerRegister;
+    const int slots = b.registers * filtersPerRegister + b.tail;
     Place at;
-    for (int k = 0; k < slots; ++k, at.next(b)) {
+    for (int k = 0; k < slots; ++k, at.next(b, filtersPerRegister)) {
         for (int side = 0; side < 2; ++side) {
             const int r = at.row, i = at.lane + side;
             const bool glides = b.mode != ChainBlock::kSteady && !(b.linked && side == 1);
@@ -167,10 +171,10 @@ void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int 
 
 // Each filter takes back what its samples reached, as its own block would
 // leave it.
-void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2])
+void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
     Place at;
-    for (int k = 0; k < b.count; ++k, at.next(b)) {
+    for (int k = 0; k < b.count; ++k, at.next(b, filtersPerRegister)) {
         for (int side = 0; side < 2; ++side) {
             const int i = at.lane + side;
             const Filter::History h{b.x1[at.row][i], b.x2[at.row][i], b.y1[at.row][i], b.y2[at.row][i]};
@@ -210,6 +214,7 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         b.mode = modeOf(stages, count, n, glide);
         b.linked = b.mode == ChainBlock::kGliding && glideAlike(stages, count);
         b.registers = registersFor(kernels, count, b.mode);
+        b.tail = hasTail(kernels, count, b.mode);
         b.scaled = scaled;
         b.gain = gain;
         b.n = n;
@@ -217,7 +222,7 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         b.inR = b.outR = r;
         load(b, stages, glide, kernels.filtersPerRegister);
         kernels.chain(b);
-        handBack(b, stages, glide);
+        handBack(b, stages, glide, kernels.filtersPerRegister);
     }
     if (!scaled)
         for (int i = 0; i < n; ++i) {
