@@ -53,8 +53,9 @@ void storeRun(const double* x, int count, double* ring, double* mag)
     }
 }
 
-// out[i] = saturationGain(peaks[i]) * delayed[i], two at a time: both
-// branches are worked out and the one the scalar test takes is kept.
+// out[i] = saturationGain(peaks[i]) * delayed[i], two at a time: the branch
+// the scalar test takes is kept, the division worked out only where a peak
+// reaches the knee.
 void applyGains(const double* peaks, const double* delayed, int count, double* out)
 {
     const __m128d knee = _mm_set1_pd(kKnee), one = _mm_set1_pd(1.0), bend = _mm_set1_pd(0.15),
@@ -63,9 +64,9 @@ void applyGains(const double* peaks, const double* delayed, int count, double* o
     for (; i + 2 <= count; i += 2) {
         const __m128d peak = _mm_loadu_pd(peaks + i);
         const __m128d below = _mm_cmplt_pd(peak, knee);
-        const __m128d soft = _mm_sub_pd(one, _mm_mul_pd(bend, _mm_mul_pd(peak, peak)));
-        const __m128d held = _mm_div_pd(ceiling, peak);
-        const __m128d gain = _mm_or_pd(_mm_and_pd(below, soft), _mm_andnot_pd(below, held));
+        __m128d gain = _mm_sub_pd(one, _mm_mul_pd(bend, _mm_mul_pd(peak, peak)));
+        if (_mm_movemask_pd(below) != 3)
+            gain = _mm_or_pd(_mm_and_pd(below, gain), _mm_andnot_pd(below, _mm_div_pd(ceiling, peak)));
         _mm_storeu_pd(out + i, _mm_mul_pd(gain, _mm_loadu_pd(delayed + i)));
     }
     for (; i < count; ++i)
