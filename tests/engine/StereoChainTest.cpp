@@ -169,3 +169,39 @@ TEST(StereoChain, RefusesFiltersBypassedOnOneSideAndTouchesNothing)
     EXPECT_TRUE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
     EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), StereoChain::kMaxSamples + 1, true, 1.0));
 }
+
+TEST(StereoChain, EveryCountOfRunningFiltersGlidingTogether)
+{
+    // Each number of running filters packs its registers differently (a
+    // last filter alone after full registers for some counts): every count,
+    // every running filter gliding at once, both sides alike and apart,
+    // over block lengths that end glides mid-block, then steady.
+    atEveryWidth([](SimdWidth) {
+        const int lengths[] = {1, 7, 64, 33, 200, 512, 3, 128};
+        for (int running = 1; running <= EqChannel::kFilterCount; ++running)
+            for (bool alike : {true, false}) {
+                SCOPED_TRACE(testing::Message() << running << " running, " << (alike ? "alike" : "apart"));
+                Pair packed(96000.0), reference(96000.0);
+                for (Pair* p : {&packed, &reference})
+                    for (EqChannel* ch : p->both())
+                        for (int f = 0; f < EqChannel::kFilterCount; ++f) {
+                            Filter& filter = *ch->all(f);
+                            if (f >= running) {
+                                filter.setStatus(0);
+                                filter.finishGlide(true);
+                            } else {
+                                filter.setGain(alike || ch == &p->left ? 6.0 - f : f - 7.0);
+                            }
+                        }
+                for (int block = 0; block < 40; ++block) {
+                    const int n = lengths[block % 8];
+                    std::vector<double> l(n), r(n);
+                    for (int i = 0; i < n; ++i) {
+                        l[i] = std::sin(0.05 * (block * 512 + i));
+                        r[i] = std::cos(0.03 * (block * 512 + i));
+                    }
+                    ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, running > 1, 0.8)) << block;
+                }
+            }
+    });
+}
