@@ -20,6 +20,36 @@
 
 namespace {
 
+// The coefficients of a glide's position p (zr1, zr2, zi1, zi2, pr1, pr2,
+// pi1, pi2, gain) in c: b0, b1 and a1 negated, b2, a2.
+template <class W>
+SYLVATONE_INLINE void coefficientsAt(const typename W::Reg* p, typename W::Reg* c)
+{
+    using Reg = typename W::Reg;
+    const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
+    const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
+    c[0] = g;
+    c[1] = W::mul(g, W::add(zr1, zr2));
+    c[2] = W::mul(g, W::sub(W::mul(zr1, zr2), W::mul(zi1, zi2)));
+    c[3] = W::add(pr1, pr2);
+    c[4] = W::sub(W::mul(pr1, pr2), W::mul(pi1, pi2));
+}
+
+// y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2 with the coefficients c as
+// coefficientsAt gives them, flushed.
+template <class W>
+SYLVATONE_INLINE typename W::Reg biquad(const typename W::Reg* c, typename W::Reg x, typename W::Reg x1,
+                                        typename W::Reg x2, typename W::Reg y1, typename W::Reg y2,
+                                        typename W::Reg flush)
+{
+    typename W::Reg y = W::mul(c[0], x);
+    y = W::sub(y, W::mul(c[1], x1));
+    y = W::add(y, W::mul(c[2], x2));
+    y = W::add(y, W::mul(c[3], y1));
+    y = W::sub(y, W::mul(c[4], y2));
+    return W::sub(W::add(y, flush), flush);
+}
+
 // The filter chain as a wavefront. Register j holds the filters of slots j,
 // j + R, j + 2R, ... (one per quarter: left and right lanes side by side)
 // and at step t quarter q filters sample t - j - q (R + D). So each register
@@ -207,14 +237,8 @@ void runChain(ChainBlock& b)
             else
                 V::store(at[c], p[c]);
         }
-        const Reg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
-        const Reg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
         Reg* c = coef[u];
-        c[0] = g;
-        c[1] = V::mul(g, V::add(zr1, zr2));
-        c[2] = V::mul(g, V::sub(V::mul(zr1, zr2), V::mul(zi1, zi2)));
-        c[3] = V::add(pr1, pr2);
-        c[4] = V::sub(V::mul(pr1, pr2), V::mul(pi1, pi2));
+        coefficientsAt<V>(p, c);
         if (kMixed) {
             c[0] = V::select(gliding, c[0], V::load(b.b0[u]));
             c[1] = V::select(gliding, c[1], V::load(b.minusB1[u]));
@@ -234,36 +258,20 @@ void runChain(ChainBlock& b)
         }
     };
 
-    // Register j's filters on input x at step t: y = b0 x + b1 x1 + b2 x2 -
-    // a1 y1 - a2 y2 with b1 and a1 negated, flushed.
+    // Register j's filters on input x.
     auto filter = [&](int j, Reg x, Reg xa, Reg xb, Reg ya, Reg yb) __attribute__((always_inline)) {
-        Reg b0, minusB1, b2, minusA1, a2;
-        if (!kGlides) {
+        if constexpr (!kGlides) {
             // Read where they are used: held in registers across steps they
             // would push the history out of them.
             const ChainBlock* c = &b;
             asm("" : "+r"(c));
-            b0 = V::load(c->b0[j]);
-            minusB1 = V::load(c->minusB1[j]);
-            b2 = V::load(c->b2[j]);
-            minusA1 = V::load(c->minusA1[j]);
-            a2 = V::load(c->a2[j]);
-        } else {
-            // Alike, a pair's registers and a column alone (whose unit has
-            // each value in both lanes) read their unit's values as they are.
-            const Reg* c = coef[kAlike ? j / 2 : j];
-            b0 = c[0];
-            minusB1 = c[1];
-            b2 = c[2];
-            minusA1 = c[3];
-            a2 = c[4];
+            const Reg steady[5] = {V::load(c->b0[j]), V::load(c->minusB1[j]), V::load(c->b2[j]),
+                                   V::load(c->minusA1[j]), V::load(c->a2[j])};
+            return biquad<V>(steady, x, xa, xb, ya, yb, flush);
         }
-        Reg y = V::mul(b0, x);
-        y = V::sub(y, V::mul(minusB1, xa));
-        y = V::add(y, V::mul(b2, xb));
-        y = V::add(y, V::mul(minusA1, ya));
-        y = V::sub(y, V::mul(a2, yb));
-        return V::sub(V::add(y, flush), flush);
+        // Alike, a pair's registers and a column alone (whose unit has each
+        // value in both lanes) read their unit's values as they are.
+        return biquad<V>(coef[kAlike ? j / 2 : j], x, xa, xb, ya, yb, flush);
     };
     auto input = [&](int t) __attribute__((always_inline)) {
         return t < n ? V::pair(b.inL[t], b.inR[t]) : V::pair(0.0, 0.0);
@@ -300,13 +308,7 @@ void runChain(ChainBlock& b)
                 p[c] = T::add(T::load(at[c]), T::load(tailStep[c]));
                 T::store(at[c], p[c]);
             }
-            const TReg zr1 = p[0], zr2 = p[1], zi1 = p[2], zi2 = p[3];
-            const TReg pr1 = p[4], pr2 = p[5], pi1 = p[6], pi2 = p[7], g = p[8];
-            tailCoef[0] = g;
-            tailCoef[1] = T::mul(g, T::add(zr1, zr2));
-            tailCoef[2] = T::mul(g, T::sub(T::mul(zr1, zr2), T::mul(zi1, zi2)));
-            tailCoef[3] = T::add(pr1, pr2);
-            tailCoef[4] = T::sub(T::mul(pr1, pr2), T::mul(pi1, pi2));
+            coefficientsAt<T>(p, tailCoef);
         } else {
             const ChainBlock* c = &b;
             asm("" : "+r"(c));
@@ -316,12 +318,7 @@ void runChain(ChainBlock& b)
             tailCoef[3] = T::load(c->minusA1[R]);
             tailCoef[4] = T::load(c->a2[R]);
         }
-        TReg y = T::mul(tailCoef[0], x);
-        y = T::sub(y, T::mul(tailCoef[1], xa));
-        y = T::add(y, T::mul(tailCoef[2], xb));
-        y = T::add(y, T::mul(tailCoef[3], ya));
-        y = T::sub(y, T::mul(tailCoef[4], yb));
-        y = T::sub(T::add(y, tailFlush), tailFlush);
+        const TReg y = biquad<T>(tailCoef, x, xa, xb, ya, yb, tailFlush);
         T::storeQuarter(y, 0, b.outL + (t - skewOut), b.outR + (t - skewOut));
         xb = x;
         yb = y;
