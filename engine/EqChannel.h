@@ -33,12 +33,14 @@ struct EqChannel {
         return &(this->*order[i]);
     }
 
-    Filter* all(int i)
+    Filter* all(int i) { return &(this->*member(i)); }
+    const Filter* all(int i) const { return &(this->*member(i)); }
+    static Filter EqChannel::*member(int i)
     {
         static constexpr Filter EqChannel::*every[kFilterCount] = {
             &EqChannel::lowCut,  &EqChannel::lfMain,  &EqChannel::lfComp, &EqChannel::lmfMain, &EqChannel::lmfComp,
             &EqChannel::hmfMain, &EqChannel::hmfComp, &EqChannel::hfMain, &EqChannel::hfComp};
-        return &(this->*every[i]);
+        return every[i];
     }
 
     // Runs the eight band filters over n samples, each filter over the

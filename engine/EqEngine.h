@@ -91,6 +91,7 @@ private:
     // Applies waiting band updates and moves the output gain on for the next
     // sub-block of at most `left` host samples; returns its length.
     int startSubBlock(int left);
+    int longSubBlock(int left) const;
     // One sub-block of m host samples, in place in work[].
     template <bool Mono>
     void processSubBlock(int m);

@@ -140,10 +140,34 @@ int EqEngine::startSubBlock(int left)
         double next = outputGainCurrent + (target - outputGainCurrent) * kGainSmoothing;
         next = flushDenormal(next);
         if (next == outputGainCurrent)
-            return i > 0 ? m : left < kLongSubBlock ? left : kLongSubBlock;
+            return i > 0 ? m : longSubBlock(left);
         outputGainCurrent = next;
     }
     return m;
+}
+
+// A long sub-block gives the numbers of sub-blocks of 16 as long as no
+// filter that glides to off ends its glide inside it before its last 16
+// samples: sub-blocks of 16 bypass such a filter (and clear its history)
+// from the next one on, a long one would run it on to its end. So it ends,
+// at the latest, with the sub-block of 16 in which the first such glide
+// ends.
+int EqEngine::longSubBlock(int left) const
+{
+    int length = left < kLongSubBlock ? left : kLongSubBlock;
+    const std::uint64_t perHostSample = oversampling ? 2 : 1;
+    for (const EqChannel& ch : channels)
+        for (int k = 0; k < EqChannel::kFilterCount; ++k) {
+            const Filter& f = *ch.all(k);
+            const std::uint64_t glide = f.rampRemaining();
+            if (f.getStatus() != 0 || glide == 0)
+                continue;
+            const std::uint64_t hostSamples = (glide + perHostSample - 1) / perHostSample;
+            const std::uint64_t through = (hostSamples + kSubBlock - 1) / kSubBlock * kSubBlock;
+            if (through < static_cast<std::uint64_t>(length))
+                length = static_cast<int>(through);
+        }
+    return length;
 }
 
 template <bool Mono>
