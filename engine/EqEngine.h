@@ -95,6 +95,8 @@ private:
     // One sub-block of m host samples, in place in work[].
     template <bool Mono>
     void processSubBlock(int m);
+    template <bool Mono>
+    void runFilters(int from, int n);
 
     ParamState params;
     std::atomic<unsigned> pendingUpdates{0};

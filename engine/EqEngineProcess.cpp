@@ -37,6 +37,21 @@ double peakOf(const double* x, int m, double peak)
     return peak;
 }
 
+// No NaN or infinity among x[0 .. m-1] (x - x is 0 exactly for the others).
+bool allFinite(const double* x, int m)
+{
+    __m128d any = _mm_setzero_pd();
+    int i = 0;
+    for (; i + 2 <= m; i += 2) {
+        const __m128d v = _mm_loadu_pd(x + i);
+        any = _mm_or_pd(any, _mm_cmpunord_pd(_mm_sub_pd(v, v), _mm_sub_pd(v, v)));
+    }
+    bool finite = _mm_movemask_pd(any) == 0;
+    for (; i < m; ++i)
+        finite = finite && std::isfinite(x[i]);
+    return finite;
+}
+
 // The conversions between the host's samples and the 64-bit path, four at a
 // time for 32-bit samples (the same roundings as one by one).
 void writeOut(const double* x, int m, double* out)
@@ -170,6 +185,32 @@ int EqEngine::longSubBlock(int left) const
     return length;
 }
 
+// Equaliser (both channels' bands, or neither, run packed together),
+// output gain on both channels whatever the switches say, low cut; over
+// samples from .. from + n - 1 of work[] at the internal rate.
+template <bool Mono>
+void EqEngine::runFilters(int from, int n)
+{
+    constexpr int C = Mono ? 1 : 2;
+    const bool eqAll = params.eqAllOn.load(rel) != 0;
+    const bool left = eqAll && params.processLeft.load(rel) != 0;
+    const bool right = eqAll && !Mono && params.processRight.load(rel) != 0;
+    const double gain = outputGainCurrent;
+    double* x[2] = {work[0] + from, work[1] + from};
+    const bool packed = !Mono && left == right && StereoChain::process(channels[0], channels[1], x[0], x[1], n, left, gain);
+    if (packed)
+        return;
+    if (left)
+        channels[0].processBands(x[0], n);
+    if (right)
+        channels[1].processBands(x[1], n);
+    for (int c = 0; c < C; ++c) {
+        for (int i = 0; i < n; ++i)
+            x[c][i] *= gain;
+        channels[c].lowCut.processFrame(x[c], n);
+    }
+}
+
 template <bool Mono>
 void EqEngine::processSubBlock(int m)
 {
@@ -197,26 +238,16 @@ void EqEngine::processSubBlock(int m)
         }
     }
 
-    // Equaliser (both channels' bands, or neither, run packed together),
-    // output gain on both channels whatever the switches say, low cut.
-    const bool eqAll = params.eqAllOn.load(rel) != 0;
-    const bool left = eqAll && params.processLeft.load(rel) != 0;
-    const bool right = eqAll && !Mono && params.processRight.load(rel) != 0;
-    const double gain = outputGainCurrent;
-    const bool packed = !Mono && left == right &&
-                        StereoChain::process(channels[0], channels[1], work[0], work[1], n, left, gain);
-    if (!packed) {
-        if (left)
-            channels[0].processBands(work[0], n);
-        if (right)
-            channels[1].processBands(work[1], n);
-        for (int c = 0; c < C; ++c) {
-            double* x = work[c];
-            for (int i = 0; i < n; ++i)
-                x[i] *= gain;
-            channels[c].lowCut.processFrame(x, n);
-        }
-    }
+    // A filter fed a NaN or infinity clears its history at the end of the
+    // block it runs: in a long sub-block that holds one, the filters run in
+    // the pieces sub-blocks of 16 would have given them.
+    int piece = n;
+    if (m > kSubBlock)
+        for (int c = 0; c < C; ++c)
+            if (!allFinite(work[c], n))
+                piece = n / m * kSubBlock;
+    for (int from = 0; from < n; from += piece)
+        runFilters<Mono>(from, n - from < piece ? n - from : piece);
     if (oversampling)
         for (int c = 0; c < C; ++c)
             decimate(work[c], m, work[c]);

@@ -98,6 +98,41 @@ TEST(EqEngine, ABandSwitchedOffAndBackOnGivesTheSameAtAnyBlockLength)
         }
 }
 
+// A NaN or an infinity in the input: the filters it reaches clear their
+// history at the end of the sub-block of 16 it falls in, whatever the
+// host's block length; long blocks give the output of blocks of 16.
+TEST(EqEngine, NonFiniteInputGivesTheSameAtAnyBlockLength)
+{
+    for (double rate : {44100.0, 96000.0}) {
+        EqEngine e, plain;
+        start(e, 5, rate);
+        start(plain, 5, rate);
+        std::mt19937 rng(9);
+        std::normal_distribution<double> noise(0.0, 0.3);
+        const int m = 250;
+        for (int block = 0; block < 12; ++block) {
+            std::vector<double> l(m), r(m), out[4];
+            for (int i = 0; i < m; ++i) {
+                l[i] = noise(rng);
+                r[i] = noise(rng);
+            }
+            if (block == 3)
+                l[77] = std::numeric_limits<double>::quiet_NaN();
+            if (block == 7)
+                r[200] = std::numeric_limits<double>::infinity();
+            for (auto& o : out)
+                o.resize(m);
+            e.processStereo(l.data(), r.data(), out[0].data(), out[1].data(), m);
+            for (int done = 0; done < m; done += 16) {
+                const int k = std::min(16, m - done);
+                plain.processStereo(l.data() + done, r.data() + done, out[2].data() + done, out[3].data() + done, k);
+            }
+            ASSERT_TRUE(!std::memcmp(out[0].data(), out[2].data(), m * sizeof(double))) << rate << " block " << block;
+            ASSERT_TRUE(!std::memcmp(out[1].data(), out[3].data(), m * sizeof(double))) << rate << " block " << block;
+        }
+    }
+}
+
 // Every vector width, fed host blocks of any length (so the sub-blocks grow
 // while the output gain stands still), against the plain width fed the same
 // samples in blocks of at most 16 frames: the same output, bit for bit,
