@@ -74,9 +74,9 @@ SYLVATONE_INLINE typename W::Reg biquad(const typename W::Reg* c, typename W::Re
 //
 // With a tail (kTail), the last filter, which would otherwise take a column
 // of its own, runs alone in a register of one quarter (V::Tail) as quarter
-// Q of column 0 would, on column R - 1's top quarter, which no column
-// takes; being in no loop, it takes that output one step later rather than
-// D + 1.
+// Q of column 0 would: it takes column R - 1's top quarter of D + 1 steps
+// earlier, which no column takes (one step earlier would do, the tail being
+// in no loop, but waiting on the latest outputs measures slower).
 // kCount is the number of filters, or 0 to take it from the block.
 template <class V, int R, ChainBlock::Mode M, int kCount, bool kAlike = false, bool kTail = false>
 void runChain(ChainBlock& b)
@@ -94,7 +94,7 @@ void runChain(ChainBlock& b)
     // at which it has its first sample.
     const int last = (kCount ? kCount : b.count) - 1;
     const int jOut = kTail ? -1 : last % R, qOut = kTail ? -1 : last / R;
-    const int skewOut = kTail ? R + (Q - 1) * (R + D) : jOut + qOut * (R + D);
+    const int skewOut = kTail ? Q * (R + D) : jOut + qOut * (R + D);
     constexpr bool kPaired = kAlike && R >= 2;
     constexpr int kPaireds = kPaired ? R / 2 * 2 : 0;  // registers arranged by side
     auto paired = [](int j) __attribute__((always_inline)) { return j >= 0 && j < kPaireds; };
@@ -296,7 +296,7 @@ void runChain(ChainBlock& b)
         return j == 0 ? x0 : p[j - 1];
     };
 
-    // The tail at step t, on column R - 1's output w of the step before:
+    // The tail at step t, on column R - 1's output w of D + 1 steps before:
     // from step skewOut on it has a sample at every step, before none.
     auto tail = [&](int t, Reg w, TReg& xa, TReg& xb, TReg& ya, TReg& yb) __attribute__((always_inline)) {
         const TReg x = T::mul(V::topQuarter(w), tailGain);
@@ -332,7 +332,7 @@ void runChain(ChainBlock& b)
         const Reg x0 = V::feed(input(t), wrap[D]);
         if constexpr (kTail)
             if (t >= skewOut) {
-                tail(t, lastColumn(out), tx1, tx2, ty1, ty2);
+                tail(t, wrap[D], tx1, tx2, ty1, ty2);
                 std::swap(tx1, tx2);
                 std::swap(ty1, ty2);
             }
@@ -362,9 +362,10 @@ void runChain(ChainBlock& b)
     // register R - 1's of D + 1 steps ago its ya or yb.
     auto fullStep = [&](int t, Reg* xa, Reg* xb, Reg* ya, Reg* yb, TReg& txa, TReg& txb, TReg& tya, TReg& tyb)
                         __attribute__((always_inline)) {
-        const Reg x0 = V::feed(input(t), lastColumn(D == 0 ? ya : yb));
+        const Reg w = lastColumn(D == 0 ? ya : yb);
+        const Reg x0 = V::feed(input(t), w);
         if constexpr (kTail)
-            tail(t, lastColumn(ya), txa, txb, tya, tyb);
+            tail(t, w, txa, txb, tya, tyb);
 #pragma GCC unroll 16
         for (int j = R - 1; j >= 0; --j) {
             Reg x = inputOf(j, x0, ya);
