@@ -40,6 +40,7 @@ void EqEngine::applyPendingUpdates()
 
 void EqEngine::runUpdate(BandUpdate update)
 {
+    offGlideKnown = false;
     switch (update) {
     case BandUpdate::LowCut:
         updateLowCut();
@@ -82,6 +83,8 @@ void EqEngine::suspend()
     forEachFilter([](Filter& f, bool) { f.reset(); }, false);
     outputGainCurrent = params.outputGainTarget.load(rel);
     outputPeak.store(0.0, rel);
+    samplesIn = nonFiniteUntil = 0;
+    offGlideKnown = false;
     suspendedOnce = true;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 #include "engine/EqChannel.h"
 #include "engine/Oversampler.h"
@@ -91,10 +92,11 @@ private:
     // Applies waiting band updates and moves the output gain on for the next
     // sub-block of at most `left` host samples; returns its length.
     int startSubBlock(int left);
-    int longSubBlock(int left) const;
-    // One sub-block of m host samples, in place in work[].
+    int longSubBlock(int left);
+    // One sub-block of m host samples, in place in work[]; nonFinite when a
+    // NaN or infinity may reach the filters in it.
     template <bool Mono>
-    void processSubBlock(int m);
+    void processSubBlock(int m, bool nonFinite);
     template <bool Mono>
     void runFilters(int from, int n);
 
@@ -111,6 +113,14 @@ private:
     Upsampler upsamplers[2];
     Saturator sat;
     double outputGainCurrent = 1.0;
+    // Host samples read since the last suspend, and up to where a NaN or
+    // infinity read may still reach the filters.
+    std::uint64_t samplesIn = 0, nonFiniteUntil = 0;
+    // Where, in internal samples counted from the same start, the first
+    // glide to off ends, while offGlideKnown (see longSubBlock).
+    static constexpr std::uint64_t kNoOffGlide = ~std::uint64_t{0};
+    std::uint64_t offGlideEnd = kNoOffGlide;
+    bool offGlideKnown = false;
     std::atomic<double> outputPeak{0.0};
     alignas(64) double work[2][2 * kLongSubBlock] = {};
 };

@@ -37,23 +37,11 @@ double peakOf(const double* x, int m, double peak)
     return peak;
 }
 
-// No NaN or infinity among x[0 .. m-1] (x - x is 0 exactly for the others).
-bool allFinite(const double* x, int m)
-{
-    __m128d any = _mm_setzero_pd();
-    int i = 0;
-    for (; i + 2 <= m; i += 2) {
-        const __m128d v = _mm_loadu_pd(x + i);
-        any = _mm_or_pd(any, _mm_cmpunord_pd(_mm_sub_pd(v, v), _mm_sub_pd(v, v)));
-    }
-    bool finite = _mm_movemask_pd(any) == 0;
-    for (; i < m; ++i)
-        finite = finite && std::isfinite(x[i]);
-    return finite;
-}
-
 // The conversions between the host's samples and the 64-bit path, four at a
-// time for 32-bit samples (the same roundings as one by one).
+// time for 32-bit samples (the same roundings as one by one). Reading in
+// also tells whether a NaN or infinity was among the samples: their sum is
+// then not finite (audio samples cannot add up to an overflow; if they did,
+// the block would only be run as if they had one).
 void writeOut(const double* x, int m, double* out)
 {
     std::memcpy(out, x, sizeof(double) * m);
@@ -68,21 +56,46 @@ void writeOut(const double* x, int m, float* out)
         out[i] = static_cast<float>(x[i]);
 }
 
-void readIn(const double* in, int m, double* x)
+bool finiteSum(__m128d a, __m128d b, double rest)
 {
-    std::memcpy(x, in, sizeof(double) * m);
+    alignas(16) double lanes[2];
+    _mm_store_pd(lanes, _mm_add_pd(a, b));
+    return std::isfinite(lanes[0] + lanes[1] + rest);
 }
 
-void readIn(const float* in, int m, double* x)
+bool readIn(const double* in, int m, double* x)
 {
+    __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
+    int i = 0;
+    for (; i + 4 <= m; i += 4) {
+        const __m128d u = _mm_loadu_pd(in + i), v = _mm_loadu_pd(in + i + 2);
+        _mm_storeu_pd(x + i, u);
+        _mm_storeu_pd(x + i + 2, v);
+        a = _mm_add_pd(a, u);
+        b = _mm_add_pd(b, v);
+    }
+    double rest = 0.0;
+    for (; i < m; ++i)
+        rest += x[i] = in[i];
+    return finiteSum(a, b, rest);
+}
+
+bool readIn(const float* in, int m, double* x)
+{
+    __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
     int i = 0;
     for (; i + 4 <= m; i += 4) {
         const __m128 f = _mm_loadu_ps(in + i);
-        _mm_storeu_pd(x + i, _mm_cvtps_pd(f));
-        _mm_storeu_pd(x + i + 2, _mm_cvtps_pd(_mm_movehl_ps(f, f)));
+        const __m128d u = _mm_cvtps_pd(f), v = _mm_cvtps_pd(_mm_movehl_ps(f, f));
+        _mm_storeu_pd(x + i, u);
+        _mm_storeu_pd(x + i + 2, v);
+        a = _mm_add_pd(a, u);
+        b = _mm_add_pd(b, v);
     }
+    double rest = 0.0;
     for (; i < m; ++i)
-        x[i] = static_cast<double>(in[i]);
+        rest += x[i] = static_cast<double>(in[i]);
+    return finiteSum(a, b, rest);
 }
 
 }  // namespace
@@ -113,11 +126,15 @@ void EqEngine::processLoop(const T* inL, const T* inR, T* outL, T* outR, int fra
     double peak[2] = {0.0, 0.0};
     for (int done = 0, m = 0; done < frames; done += m) {
         m = startSubBlock(frames - done);
-        readIn(inL + done, m, work[0]);
+        bool finite = readIn(inL + done, m, work[0]);
         if (!Mono)
-            readIn(inR + done, m, work[1]);
-
-        processSubBlock<Mono>(m);
+            finite = readIn(inR + done, m, work[1]) && finite;
+        // The upsampler keeps a NaN or infinity for as long as its history
+        // lasts.
+        if (!finite)
+            nonFiniteUntil = samplesIn + m + Upsampler::kHistory + 1;
+        processSubBlock<Mono>(m, samplesIn < nonFiniteUntil);
+        samplesIn += m;
 
         // A single output carries the left channel.
         if (Mono) {
@@ -166,22 +183,31 @@ int EqEngine::startSubBlock(int left)
 // samples: sub-blocks of 16 bypass such a filter (and clear its history)
 // from the next one on, a long one would run it on to its end. So it ends,
 // at the latest, with the sub-block of 16 in which the first such glide
-// ends.
-int EqEngine::longSubBlock(int left) const
+// ends. Where that is, is looked up again only after the filters changed
+// or once it has passed (a filter of a channel left out does not move on,
+// which only ends long sub-blocks early).
+int EqEngine::longSubBlock(int left)
 {
-    int length = left < kLongSubBlock ? left : kLongSubBlock;
     const std::uint64_t perHostSample = oversampling ? 2 : 1;
-    for (const EqChannel& ch : channels)
-        for (int k = 0; k < EqChannel::kFilterCount; ++k) {
-            const Filter& f = *ch.all(k);
-            const std::uint64_t glide = f.rampRemaining();
-            if (f.getStatus() != 0 || glide == 0)
-                continue;
-            const std::uint64_t hostSamples = (glide + perHostSample - 1) / perHostSample;
-            const std::uint64_t through = (hostSamples + kSubBlock - 1) / kSubBlock * kSubBlock;
-            if (through < static_cast<std::uint64_t>(length))
-                length = static_cast<int>(through);
-        }
+    const std::uint64_t now = samplesIn * perHostSample;
+    if (!offGlideKnown || now >= offGlideEnd) {
+        std::uint64_t first = kNoOffGlide;
+        for (const EqChannel& ch : channels)
+            for (int k = 0; k < EqChannel::kFilterCount; ++k) {
+                const Filter& f = *ch.all(k);
+                if (f.getStatus() == 0 && f.rampRemaining() > 0 && f.rampRemaining() < first)
+                    first = f.rampRemaining();
+            }
+        offGlideEnd = first == kNoOffGlide ? kNoOffGlide : now + first;
+        offGlideKnown = true;
+    }
+    int length = left < kLongSubBlock ? left : kLongSubBlock;
+    if (offGlideEnd != kNoOffGlide) {
+        const std::uint64_t hostSamples = (offGlideEnd - now + perHostSample - 1) / perHostSample;
+        const std::uint64_t through = (hostSamples + kSubBlock - 1) / kSubBlock * kSubBlock;
+        if (through < static_cast<std::uint64_t>(length))
+            length = static_cast<int>(through);
+    }
     return length;
 }
 
@@ -212,7 +238,7 @@ void EqEngine::runFilters(int from, int n)
 }
 
 template <bool Mono>
-void EqEngine::processSubBlock(int m)
+void EqEngine::processSubBlock(int m, bool nonFinite)
 {
     constexpr int C = Mono ? 1 : 2;
     static_assert(kLongSubBlock % Upsampler::kMaxBlock == 0 && kLongSubBlock % Saturator::kMaxBlock == 0,
@@ -239,13 +265,9 @@ void EqEngine::processSubBlock(int m)
     }
 
     // A filter fed a NaN or infinity clears its history at the end of the
-    // block it runs: in a long sub-block that holds one, the filters run in
-    // the pieces sub-blocks of 16 would have given them.
-    int piece = n;
-    if (m > kSubBlock)
-        for (int c = 0; c < C; ++c)
-            if (!allFinite(work[c], n))
-                piece = n / m * kSubBlock;
+    // block it runs: in a long sub-block that may hold one, the filters run
+    // in the pieces sub-blocks of 16 would have given them.
+    const int piece = nonFinite && m > kSubBlock ? n / m * kSubBlock : n;
     for (int from = 0; from < n; from += piece)
         runFilters<Mono>(from, n - from < piece ? n - from : piece);
     if (oversampling)
