@@ -56,37 +56,28 @@ void writeOut(const double* x, int m, float* out)
         out[i] = static_cast<float>(x[i]);
 }
 
-bool finiteSum(__m128d a, __m128d b, double rest)
+// Four samples from p on as doubles, in two registers.
+void loadFour(const double* p, __m128d& u, __m128d& v)
 {
-    alignas(16) double lanes[2];
-    _mm_store_pd(lanes, _mm_add_pd(a, b));
-    return std::isfinite(lanes[0] + lanes[1] + rest);
+    u = _mm_loadu_pd(p);
+    v = _mm_loadu_pd(p + 2);
 }
 
-bool readIn(const double* in, int m, double* x)
+void loadFour(const float* p, __m128d& u, __m128d& v)
+{
+    const __m128 f = _mm_loadu_ps(p);
+    u = _mm_cvtps_pd(f);
+    v = _mm_cvtps_pd(_mm_movehl_ps(f, f));
+}
+
+template <typename T>
+bool readIn(const T* in, int m, double* x)
 {
     __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
     int i = 0;
     for (; i + 4 <= m; i += 4) {
-        const __m128d u = _mm_loadu_pd(in + i), v = _mm_loadu_pd(in + i + 2);
-        _mm_storeu_pd(x + i, u);
-        _mm_storeu_pd(x + i + 2, v);
-        a = _mm_add_pd(a, u);
-        b = _mm_add_pd(b, v);
-    }
-    double rest = 0.0;
-    for (; i < m; ++i)
-        rest += x[i] = in[i];
-    return finiteSum(a, b, rest);
-}
-
-bool readIn(const float* in, int m, double* x)
-{
-    __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
-    int i = 0;
-    for (; i + 4 <= m; i += 4) {
-        const __m128 f = _mm_loadu_ps(in + i);
-        const __m128d u = _mm_cvtps_pd(f), v = _mm_cvtps_pd(_mm_movehl_ps(f, f));
+        __m128d u, v;
+        loadFour(in + i, u, v);
         _mm_storeu_pd(x + i, u);
         _mm_storeu_pd(x + i + 2, v);
         a = _mm_add_pd(a, u);
@@ -95,7 +86,9 @@ bool readIn(const float* in, int m, double* x)
     double rest = 0.0;
     for (; i < m; ++i)
         rest += x[i] = static_cast<double>(in[i]);
-    return finiteSum(a, b, rest);
+    alignas(16) double lanes[2];
+    _mm_store_pd(lanes, _mm_add_pd(a, b));
+    return std::isfinite(lanes[0] + lanes[1] + rest);
 }
 
 }  // namespace
