@@ -4,6 +4,7 @@
 // takes no lock.
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -38,10 +39,7 @@ double peakOf(const double* x, int m, double peak)
 }
 
 // The conversions between the host's samples and the 64-bit path, four at a
-// time for 32-bit samples (the same roundings as one by one). Reading in
-// also tells whether a NaN or infinity was among the samples: their sum is
-// then not finite (audio samples cannot add up to an overflow; if they did,
-// the block would only be run as if they had one).
+// time for 32-bit samples (the same roundings as one by one).
 void writeOut(const double* x, int m, double* out)
 {
     std::memcpy(out, x, sizeof(double) * m);
@@ -70,6 +68,9 @@ void loadFour(const float* p, __m128d& u, __m128d& v)
     v = _mm_cvtps_pd(_mm_movehl_ps(f, f));
 }
 
+// Reading in also tells whether a NaN or infinity was among the samples:
+// their sum is then not finite (audio samples cannot add up to an overflow;
+// if they did, the block would only be run as if they had one).
 template <typename T>
 bool readIn(const T* in, int m, double* x)
 {
@@ -188,8 +189,9 @@ int EqEngine::longSubBlock(int left)
         for (const EqChannel& ch : channels)
             for (int k = 0; k < EqChannel::kFilterCount; ++k) {
                 const Filter& f = *ch.all(k);
-                if (f.getStatus() == 0 && f.rampRemaining() > 0 && f.rampRemaining() < first)
-                    first = f.rampRemaining();
+                const std::uint64_t glide = f.rampRemaining();
+                if (f.getStatus() == 0 && glide > 0 && glide < first)
+                    first = glide;
             }
         offGlideEnd = first == kNoOffGlide ? kNoOffGlide : now + first;
         offGlideKnown = true;
@@ -236,6 +238,7 @@ void EqEngine::processSubBlock(int m, bool nonFinite)
     constexpr int C = Mono ? 1 : 2;
     static_assert(kLongSubBlock % Upsampler::kMaxBlock == 0 && kLongSubBlock % Saturator::kMaxBlock == 0,
                   "the stages take a long sub-block in whole pieces");
+    static_assert(2 * kLongSubBlock <= StereoChain::kMaxSamples, "the chain takes a long sub-block at once");
     // The upsampler and the saturation stage take at most their own block
     // at a time (the same numbers as one call); the chain runs the whole
     // sub-block at once, which spreads its set-up over more samples. When
@@ -249,7 +252,7 @@ void EqEngine::processSubBlock(int m, bool nonFinite)
             std::memmove(in, work[c], sizeof(double) * m);
         }
         for (int from = 0; from < m; from += Upsampler::kMaxBlock) {
-            const int k = m - from < Upsampler::kMaxBlock ? m - from : Upsampler::kMaxBlock;
+            const int k = std::min(m - from, Upsampler::kMaxBlock);
             if (oversampling)
                 upsamplers[c].upsample(in + from, k, work[c] + 2 * from);
             else
@@ -262,14 +265,14 @@ void EqEngine::processSubBlock(int m, bool nonFinite)
     // in the pieces sub-blocks of 16 would have given them.
     const int piece = nonFinite && m > kSubBlock ? n / m * kSubBlock : n;
     for (int from = 0; from < n; from += piece)
-        runFilters<Mono>(from, n - from < piece ? n - from : piece);
+        runFilters<Mono>(from, std::min(n - from, piece));
     if (oversampling)
         for (int c = 0; c < C; ++c)
             decimate(work[c], m, work[c]);
 
     const bool satOn = params.satOn.load(rel) != 0;
     for (int from = 0; from < m; from += Saturator::kMaxBlock) {
-        const int k = m - from < Saturator::kMaxBlock ? m - from : Saturator::kMaxBlock;
+        const int k = std::min(m - from, Saturator::kMaxBlock);
         if (Mono)
             sat.processMono(work[0] + from, k, satOn);
         else

@@ -35,6 +35,21 @@ SYLVATONE_INLINE void coefficientsAt(const typename W::Reg* p, typename W::Reg* 
     c[4] = W::sub(W::mul(pr1, pr2), W::mul(pi1, pi2));
 }
 
+// A register's destination coefficients, as coefficientsAt gives them, from
+// row `row` of the block. Read where they are used: held in registers across
+// steps they would push the history out of them.
+template <class W>
+SYLVATONE_INLINE void destinationOf(const ChainBlock& b, int row, typename W::Reg* c)
+{
+    const ChainBlock* at = &b;
+    asm("" : "+r"(at));
+    c[0] = W::load(at->b0[row]);
+    c[1] = W::load(at->minusB1[row]);
+    c[2] = W::load(at->b2[row]);
+    c[3] = W::load(at->minusA1[row]);
+    c[4] = W::load(at->a2[row]);
+}
+
 // y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2 with the coefficients c as
 // coefficientsAt gives them, flushed.
 template <class W>
@@ -240,19 +255,19 @@ void runChain(ChainBlock& b)
         }
         Reg* c = coef[u];
         coefficientsAt<V>(p, c);
-        if (kMixed) {
-            c[0] = V::select(gliding, c[0], V::load(b.b0[u]));
-            c[1] = V::select(gliding, c[1], V::load(b.minusB1[u]));
-            c[2] = V::select(gliding, c[2], V::load(b.b2[u]));
-            c[3] = V::select(gliding, c[3], V::load(b.minusA1[u]));
-            c[4] = V::select(gliding, c[4], V::load(b.a2[u]));
+        if constexpr (kMixed) {
+            Reg steady[5];
+            destinationOf<V>(b, u, steady);
+            for (int i = 0; i < 5; ++i)
+                c[i] = V::select(gliding, c[i], steady[i]);
         }
     };
     // Before register j's filters run at step t: moves its unit on, once
-    // per step (registers go from the last down, so at the unit's highest).
+    // per step (registers go from the last down, so at the unit's highest:
+    // an odd one, or the last).
     auto prepare = [&](int j, int t, auto masked) __attribute__((always_inline)) {
         if constexpr (kAlike) {
-            if (j == (2 * (j / 2) + 1 < R ? 2 * (j / 2) + 1 : 2 * (j / 2)))
+            if (j % 2 == 1 || j == R - 1)
                 advance(j / 2, t, masked);
         } else if constexpr (kGlides) {
             advance(j, t, masked);
@@ -262,12 +277,8 @@ void runChain(ChainBlock& b)
     // Register j's filters on input x.
     auto filter = [&](int j, Reg x, Reg xa, Reg xb, Reg ya, Reg yb) __attribute__((always_inline)) {
         if constexpr (!kGlides) {
-            // Read where they are used: held in registers across steps they
-            // would push the history out of them.
-            const ChainBlock* c = &b;
-            asm("" : "+r"(c));
-            const Reg steady[5] = {V::load(c->b0[j]), V::load(c->minusB1[j]), V::load(c->b2[j]),
-                                   V::load(c->minusA1[j]), V::load(c->a2[j])};
+            Reg steady[5];
+            destinationOf<V>(b, j, steady);
             return biquad<V>(steady, x, xa, xb, ya, yb, flush);
         }
         // Alike, a pair's registers and a column alone (whose unit has each
@@ -311,13 +322,7 @@ void runChain(ChainBlock& b)
             }
             coefficientsAt<T>(p, tailCoef);
         } else {
-            const ChainBlock* c = &b;
-            asm("" : "+r"(c));
-            tailCoef[0] = T::load(c->b0[R]);
-            tailCoef[1] = T::load(c->minusB1[R]);
-            tailCoef[2] = T::load(c->b2[R]);
-            tailCoef[3] = T::load(c->minusA1[R]);
-            tailCoef[4] = T::load(c->a2[R]);
+            destinationOf<T>(b, R, tailCoef);
         }
         const TReg y = biquad<T>(tailCoef, x, xa, xb, ya, yb, tailFlush);
         T::storeQuarter(y, 0, b.outL + (t - skewOut), b.outR + (t - skewOut));
