@@ -137,6 +137,7 @@ void Filter::apply(const Settings& s) {
 }
 
 void Filter::finishGlide(bool jumpMode) {
+    settleActive();
     this->jumpMode = jumpMode;
     state_.position = destinationPoleZero;
     state_.step = PoleZero{};
@@ -144,11 +145,13 @@ void Filter::finishGlide(bool jumpMode) {
 }
 
 void Filter::reset() {
+    settleActive();
     state_ = State{History{}, kStartPosition, PoleZero{}, 0};
     destinationPoleZero = kStartPosition;
 }
 
 void Filter::recompute() {
+    settleActive();
     computeDestinationCoefficients();
     computeDestinationPoleZero();
     startGlide();

@@ -117,7 +117,7 @@ public:
     std::uint64_t rampLength() const { return rampLength_; }
     Coefficients getDestination() const { return destination; }
     // Coefficients the last processed sample used.
-    Coefficients getActive() const { return active; }
+    Coefficients getActive() const;
 
 private:
     void recompute();
@@ -126,6 +126,7 @@ private:
     void startGlide();
     static Coefficients coefficientsAt(const PoleZero& p);
     void endSamples(int count, int glided, const History& reached);
+    void settleActive();
 
     double sampleRate;
     int type;
@@ -136,7 +137,12 @@ private:
 
     // b and a already divided by a0.
     Coefficients destination{0.0, 0.0, 1.0, 0.0, 0.0};
+    // What the last sample used, worked out when asked for: as stored, or
+    // the destination or the glide's position as they stand. Settled into
+    // `active` before either changes.
+    enum class Active { kStored, kDestination, kPosition };
     Coefficients active{0.0, 0.0, 1.0, 0.0, 0.0};
+    Active activeFrom = Active::kStored;
 
     State state_;
     PoleZero destinationPoleZero;
@@ -175,11 +181,24 @@ inline Filter::Coefficients Filter::coefficientsAt(const PoleZero& p) {
     return c;
 }
 
+inline Filter::Coefficients Filter::getActive() const {
+    switch (activeFrom) {
+    case Active::kDestination: return destination;
+    case Active::kPosition: return coefficientsAt(state_.position);
+    default: return active;
+    }
+}
+
+inline void Filter::settleActive() {
+    active = getActive();
+    activeFrom = Active::kStored;
+}
+
 // The last sample used the destination unless the whole block glided. A NaN
 // or infinity that got into the history would recirculate for ever; the
 // next block starts clean instead. Finite history is kept as it is.
 inline void Filter::endSamples(int count, int glided, const History& h) {
-    active = glided < count ? destination : coefficientsAt(state_.position);
+    activeFrom = glided < count ? Active::kDestination : Active::kPosition;
     if (std::isfinite(h.x1) && std::isfinite(h.x2) && std::isfinite(h.y1) && std::isfinite(h.y2))
         state_.history = h;
     else

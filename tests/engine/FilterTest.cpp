@@ -123,6 +123,32 @@ TEST(FilterGlide, RecomputeMidGlideRestartsFromIntermediateResponse) {
     expectClose(flt.getActive(), flt.getDestination(), 1e-9);
 }
 
+// What the last sample used does not change with what comes after it:
+// new settings, a finished glide or a reset.
+TEST(FilterGlide, ActiveStaysWhatTheLastSampleUsed) {
+    auto same = [](const Filter::Coefficients& a, const Filter::Coefficients& b) {
+        return a.a1 == b.a1 && a.a2 == b.a2 && a.b0 == b.b0 && a.b1 == b.b1 && a.b2 == b.b2;
+    };
+    Filter flt = makeFilter(Filter::kPeaking, 500, 1.0, 6.0);
+    flt.finishGlide(false);
+    std::vector<double> v = sine(100, 440);
+    run(flt, v);  // steady: the destination
+    Filter::Coefficients used = flt.getActive();
+    EXPECT_TRUE(same(used, flt.getDestination()));
+    flt.setGain(-6.0);
+    EXPECT_TRUE(same(flt.getActive(), used));
+
+    run(flt, v);  // gliding all through: the glide's position
+    used = flt.getActive();
+    EXPECT_FALSE(same(used, flt.getDestination()));
+    flt.setFreq(2000);
+    EXPECT_TRUE(same(flt.getActive(), used));
+    flt.finishGlide(false);
+    EXPECT_TRUE(same(flt.getActive(), used));
+    flt.reset();
+    EXPECT_TRUE(same(flt.getActive(), used));
+}
+
 TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
     Filter flt = makeFilter(Filter::kPeaking, 1000, 2.0, 12.0);
     flt.finishGlide(false);
