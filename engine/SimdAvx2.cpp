@@ -24,6 +24,8 @@ struct Avx2 {
     static SYLVATONE_INLINE Reg add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
     static SYLVATONE_INLINE Reg sub(Reg a, Reg b) { return _mm256_sub_pd(a, b); }
     static SYLVATONE_INLINE Reg mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
+    // a + b (AVX-512 does it on the multiply-add units).
+    static SYLVATONE_INLINE Reg addOnMultipliers(Reg a, Reg b) { return _mm256_add_pd(a, b); }
     static SYLVATONE_INLINE Reg max(Reg a, Reg b) { return _mm256_max_pd(a, b); }
     static SYLVATONE_INLINE Reg min(Reg a, Reg b) { return _mm256_min_pd(a, b); }
     static SYLVATONE_INLINE Mask less(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }

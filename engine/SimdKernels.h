@@ -3,7 +3,8 @@
 // instruction set). Everything here has internal linkage and calls nothing
 // but intrinsics, so no code built for a wider set can be linked into
 // another width's path. The arithmetic is the plain formulas' in their
-// order, with no fused multiply-add.
+// order, with no product fused into a sum (a sum may run on a multiply-add
+// unit as times 1 plus, which rounds as the sum does).
 #pragma once
 
 #include <type_traits>
@@ -225,7 +226,8 @@ void runChain(ChainBlock& b)
         for (int c = 0; c < 9; ++c)
             held[c] = V::load(pos[0][c]);
     // Unit u's positions moved on to step t, and their coefficients (b1 and
-    // a1 negated) in coef[u].
+    // a1 negated) in coef[u]. The moves go to the multipliers where the
+    // width can add there: the adders set the pace of a gliding step.
     auto advance = [&](int u, int t, auto masked) __attribute__((always_inline)) {
         const double* steps = kAlike ? stepAlike[0][u] : b.step[0][u];
         constexpr int kStride = kAlike ? kUnits * V::kLanes : ChainBlock::kMaxRegisters * ChainBlock::kLanes;
@@ -246,7 +248,7 @@ void runChain(ChainBlock& b)
 #pragma GCC unroll 9
         for (int c = 0; c < 9; ++c) {
             const Reg was = u < kHeld ? held[c] : V::load(at[c]);
-            const Reg next = V::add(was, V::load(steps + c * kStride));
+            const Reg next = V::addOnMultipliers(V::load(steps + c * kStride), was);
             p[c] = decltype(masked)::value ? V::select(moving, next, was) : next;
             if (u < kHeld)
                 held[c] = p[c];

@@ -28,6 +28,8 @@ struct Sse2 {
     static SYLVATONE_INLINE Reg add(Reg a, Reg b) { return _mm_add_pd(a, b); }
     static SYLVATONE_INLINE Reg sub(Reg a, Reg b) { return _mm_sub_pd(a, b); }
     static SYLVATONE_INLINE Reg mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
+    // a + b (AVX-512 does it on the multiply-add units).
+    static SYLVATONE_INLINE Reg addOnMultipliers(Reg a, Reg b) { return _mm_add_pd(a, b); }
     static SYLVATONE_INLINE Reg max(Reg a, Reg b) { return _mm_max_pd(a, b); }
     static SYLVATONE_INLINE Reg min(Reg a, Reg b) { return _mm_min_pd(a, b); }
     static SYLVATONE_INLINE Mask less(Reg a, Reg b) { return _mm_cmplt_pd(a, b); }
