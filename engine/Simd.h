@@ -21,7 +21,11 @@ bool setSimdWidth(SimdWidth width);
 // with a tail, the last filter alone in row `registers`, lanes 0 and 1.
 // Each field row holds one register's lanes; unused lanes hold zeros. The
 // fields are read and the history, glide positions (gliding and mixed
-// modes) written back.
+// modes) written back. Gliding alike (linked), the positions and steps are
+// laid out by glide unit instead: row u holds the left lanes of columns 2u
+// and 2u + 1 (lane 2q + i: column 2u + i's slot of lanes 2q and 2q + 1; a
+// last column without a partner in both lanes), and the tail's row its
+// glide in lanes 0 and 1.
 struct ChainBlock {
     static constexpr int kMaxFilters = 9;
     static constexpr int kMaxRegisters = kMaxFilters;  // one filter to a register at the plain width

@@ -169,24 +169,17 @@ void runChain(ChainBlock& b)
     for (int d = 0; d <= D; ++d)
         wrap[d] = V::zero();
 
-    // The tail's history, input gain and glide (in memory: it leaves the
-    // registers to the columns); alike, the right lane's glide is the left's.
+    // The tail's history and input gain (its glide stays in the block: it
+    // leaves the registers to the columns).
     using T = typename V::Tail;
     using TReg = typename T::Reg;
     TReg tx1 = T::zero(), tx2 = T::zero(), ty1 = T::zero(), ty2 = T::zero(), tailCoef[5];
     const TReg tailGain = T::set1(b.scaled ? b.gain : 1.0), tailFlush = T::set1(kFlush);
-    alignas(16) double tailPos[kTail && kGlides ? 9 : 1][2], tailStep[kTail && kGlides ? 9 : 1][2];
     if constexpr (kTail) {
         tx1 = T::load(b.x1[R]);
         tx2 = T::load(b.x2[R]);
         ty1 = T::load(b.y1[R]);
         ty2 = T::load(b.y2[R]);
-        if constexpr (kGlides)
-            for (int c = 0; c < 9; ++c) {
-                const TReg p = T::load(b.position[c][R]), d = T::load(b.step[c][R]);
-                T::store(tailPos[c], kAlike ? T::twiceEven(p) : p);
-                T::store(tailStep[c], kAlike ? T::twiceEven(d) : d);
-            }
     }
 
     // Gliding, each step first moves the zeros, poles and gain on by their
@@ -196,41 +189,34 @@ void runChain(ChainBlock& b)
     // which sets the pace. Where every filter's left and right glide alike
     // (kAlike), one unit moves the filters of columns 2u and 2u + 1: its lane
     // 2q + i holds the left lane of quarter q of column 2u + i, as the
-    // registers arranged by side have them. The positions stay in memory,
-    // not being on the recursion's path, except the first unit's where the
-    // width has registers to spare for them beside the history.
+    // registers arranged by side have them (and the block's rows, see
+    // Simd.h). The positions stay in the block, not being on the
+    // recursion's path, except the first unit's where the width has
+    // registers to spare for them beside the history.
     constexpr int kUnits = !kGlides ? 1 : kAlike ? (R + 1) / 2 : R;
     constexpr int kHeld = V::kRegisters >= 32 ? 1 : 0;
     Reg from[kUnits], to[kUnits], coef[kUnits][5];
-    alignas(64) double pos[kUnits][9][V::kLanes];
     Reg held[9];
-    alignas(64) double stepAlike[kAlike ? 9 : 1][kUnits][V::kLanes];
     if constexpr (kGlides)
         for (int u = 0; u < kUnits; ++u) {
             if constexpr (kAlike) {
                 const int j = 2 * u, k = j + 1 < R ? j + 1 : j;
-                for (int c = 0; c < 9; ++c) {
-                    V::store(pos[u][c], V::interleaveEven(V::load(b.position[c][j]), V::load(b.position[c][k])));
-                    V::store(stepAlike[c][u], V::interleaveEven(V::load(b.step[c][j]), V::load(b.step[c][k])));
-                }
                 from[u] = V::interleaveEven(columnSkew[j], columnSkew[k]);
                 to[u] = V::interleaveEven(columnSkewEnd[j], columnSkewEnd[k]);
             } else {
-                for (int c = 0; c < 9; ++c)
-                    V::store(pos[u][c], V::load(b.position[c][u]));
                 from[u] = skew[u];
                 to[u] = skewEnd[u];
             }
         }
     if constexpr (kGlides && kHeld > 0)
         for (int c = 0; c < 9; ++c)
-            held[c] = V::load(pos[0][c]);
+            held[c] = V::load(b.position[c][0]);
     // Unit u's positions moved on to step t, and their coefficients (b1 and
     // a1 negated) in coef[u]. The moves go to the multipliers where the
     // width can add there: the adders set the pace of a gliding step.
     auto advance = [&](int u, int t, auto masked) __attribute__((always_inline)) {
-        const double* steps = kAlike ? stepAlike[0][u] : b.step[0][u];
-        constexpr int kStride = kAlike ? kUnits * V::kLanes : ChainBlock::kMaxRegisters * ChainBlock::kLanes;
+        const double* steps = b.step[0][u];
+        constexpr int kStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
         // Read where they are used, as the steady coefficients are.
         asm("" : "+r"(steps));
         Mask moving{}, gliding{};
@@ -242,18 +228,18 @@ void runChain(ChainBlock& b)
                 moving = V::both(moving, gliding);
             }
         }
-        double(*at)[V::kLanes] = pos[u];
+        double* at = b.position[0][u];
         asm("" : "+r"(at));
         Reg p[9];
 #pragma GCC unroll 9
         for (int c = 0; c < 9; ++c) {
-            const Reg was = u < kHeld ? held[c] : V::load(at[c]);
+            const Reg was = u < kHeld ? held[c] : V::load(at + c * kStride);
             const Reg next = V::addOnMultipliers(V::load(steps + c * kStride), was);
             p[c] = decltype(masked)::value ? V::select(moving, next, was) : next;
             if (u < kHeld)
                 held[c] = p[c];
             else
-                V::store(at[c], p[c]);
+                V::store(at + c * kStride, p[c]);
         }
         Reg* c = coef[u];
         coefficientsAt<V>(p, c);
@@ -314,13 +300,15 @@ void runChain(ChainBlock& b)
     auto tail = [&](int t, Reg w, TReg& xa, TReg& xb, TReg& ya, TReg& yb) __attribute__((always_inline)) {
         const TReg x = T::mul(V::topQuarter(w), tailGain);
         if constexpr (kGlides) {
-            double(*at)[2] = tailPos;
-            asm("" : "+r"(at));
+            constexpr int kStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
+            double* at = b.position[0][R];
+            const double* steps = b.step[0][R];
+            asm("" : "+r"(at), "+r"(steps));
             TReg p[9];
 #pragma GCC unroll 9
             for (int c = 0; c < 9; ++c) {
-                p[c] = T::add(T::load(at[c]), T::load(tailStep[c]));
-                T::store(at[c], p[c]);
+                p[c] = T::add(T::load(at + c * kStride), T::load(steps + c * kStride));
+                T::store(at + c * kStride, p[c]);
             }
             coefficientsAt<T>(p, tailCoef);
         } else {
@@ -419,19 +407,7 @@ void runChain(ChainBlock& b)
 
     if constexpr (kGlides && kHeld > 0)
         for (int c = 0; c < 9; ++c)
-            V::store(pos[0][c], held[c]);
-    if constexpr (kGlides)
-        for (int u = 0; u < kUnits; ++u)
-            for (int c = 0; c < 9; ++c) {
-                if constexpr (kAlike) {
-                    const int j = 2 * u, k = j + 1 < R ? j + 1 : j;
-                    V::store(b.position[c][j], V::twiceEven(V::load(pos[u][c])));
-                    if (k != j)
-                        V::store(b.position[c][k], V::twiceOdd(V::load(pos[u][c])));
-                } else {
-                    V::store(b.position[c][u], V::load(pos[u][c]));
-                }
-            }
+            V::store(b.position[c][0], held[c]);
     toColumns(x1, b.x1);
     toColumns(x2, b.x2);
     toColumns(y1, b.y1);
@@ -441,9 +417,6 @@ void runChain(ChainBlock& b)
         T::store(b.x2[R], tx2);
         T::store(b.y1[R], ty1);
         T::store(b.y2[R], ty2);
-        if constexpr (kGlides)
-            for (int c = 0; c < 9; ++c)
-                T::store(b.position[c][R], T::load(tailPos[c]));
     }
 }
 

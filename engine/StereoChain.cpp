@@ -71,26 +71,6 @@ ChainBlock::Mode modeOf(Filter* const (*stages)[2], int count, int n, int (*glid
     return steady ? ChainBlock::kSteady : gliding ? ChainBlock::kGliding : ChainBlock::kMixed;
 }
 
-// Each filter's left and right glide from the same position by the same
-// step, bit for bit (always so with linked channels): their coefficients are
-// then the same and can be worked out once. Compared sixteen bytes at a
-// time, in line: a library call per filter costs more than the comparison.
-bool glideAlike(Filter* const (*stages)[2], int count)
-{
-    // Position and step lie side by side: one comparison covers both.
-    static_assert(offsetof(Filter::State, step) == offsetof(Filter::State, position) + sizeof(Filter::PoleZero),
-                  "step follows position");
-    constexpr int kChunks = 2 * sizeof(Filter::PoleZero) / sizeof(__m128i);
-    __m128i differ = _mm_setzero_si128();
-    for (int k = 0; k < count; ++k) {
-        const auto* l = reinterpret_cast<const __m128i*>(&stages[k][0]->state().position);
-        const auto* r = reinterpret_cast<const __m128i*>(&stages[k][1]->state().position);
-        for (int i = 0; i < kChunks; ++i)
-            differ = _mm_or_si128(differ, _mm_xor_si128(_mm_loadu_si128(l + i), _mm_loadu_si128(r + i)));
-    }
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(differ, _mm_setzero_si128())) == 0xffff;
-}
-
 // Where slot k's left lane lies: its register's row and the lane in it;
 // next() moves to slot k + 1 (the tail's after the registers' last).
 struct Place {
@@ -108,9 +88,41 @@ struct Place {
     }
 };
 
-inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, Place at, int side, const Filter::PoleZero& p)
+// Where slot k's glide lies when the sides glide alike (see Simd.h): its
+// row and lane, and a second lane that holds it too (or -1); next() moves
+// to slot k + 1, as Place does.
+struct AlikePlace {
+    int row = 0, lane = 0, twin = -1;
+    int column = 0, quarter = 0;
+
+    explicit AlikePlace(const ChainBlock& b) { settle(b); }
+    void next(const ChainBlock& b, int filtersPerRegister)
+    {
+        if (++column == b.registers) {
+            column = 0;
+            ++quarter;
+        }
+        if (quarter == filtersPerRegister) {  // the tail
+            row = b.registers;
+            lane = 0;
+            twin = 1;
+            return;
+        }
+        settle(b);
+    }
+
+private:
+    void settle(const ChainBlock& b)
+    {
+        const bool alone = column == b.registers - 1 && b.registers % 2 == 1;
+        row = column / 2;
+        lane = 2 * quarter + column % 2;
+        twin = alone ? 2 * quarter + 1 : -1;
+    }
+};
+
+inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, int r, int i, const Filter::PoleZero& p)
 {
-    const int r = at.row, i = at.lane + side;
     rows[0][r][i] = p.zr1;
     rows[1][r][i] = p.zr2;
     rows[2][r][i] = p.zi1;
@@ -122,33 +134,54 @@ inline __attribute__((always_inline)) void putPoleZero(ChainBlock::Row* rows, Pl
     rows[8][r][i] = p.gain;
 }
 
-Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, Place at, int side)
+Filter::PoleZero takePoleZero(const ChainBlock::Row* rows, int r, int i)
 {
-    const int r = at.row, i = at.lane + side;
     return {rows[0][r][i], rows[1][r][i], rows[2][r][i], rows[3][r][i], rows[4][r][i],
             rows[5][r][i], rows[6][r][i], rows[7][r][i], rows[8][r][i]};
 }
 
+// The glide of a filter (or none: zeros) in lane i of row r.
+inline __attribute__((always_inline)) void putGlide(ChainBlock& b, int r, int i, const Filter::State* s)
+{
+    putPoleZero(b.position, r, i, s ? s->position : Filter::PoleZero{});
+    putPoleZero(b.step, r, i, s ? s->step : Filter::PoleZero{});
+}
+
+// The bits in which a filter's left and right glides differ, position or
+// step: none when they glide alike (always so with linked channels), and
+// their coefficients can be worked out once. Compared sixteen bytes at a
+// time, in line: a library call costs more.
+inline __attribute__((always_inline)) __m128i glideDiffers(const Filter::State& l, const Filter::State& r)
+{
+    // Position and step lie side by side: one comparison covers both.
+    static_assert(offsetof(Filter::State, step) == offsetof(Filter::State, position) + sizeof(Filter::PoleZero),
+                  "step follows position");
+    constexpr int kChunks = 2 * sizeof(Filter::PoleZero) / sizeof(__m128i);
+    const auto* a = reinterpret_cast<const __m128i*>(&l.position);
+    const auto* c = reinterpret_cast<const __m128i*>(&r.position);
+    __m128i differ = _mm_setzero_si128();
+    for (int i = 0; i < kChunks; ++i)
+        differ = _mm_or_si128(differ, _mm_xor_si128(_mm_loadu_si128(a + i), _mm_loadu_si128(c + i)));
+    return differ;
+}
+
 // Every field the mode reads, of every lane; the lanes of no filter hold 0.
-// Gliding alike, the kernel reads the positions and steps of the left lanes
-// only.
+// Gliding, the glides go in as the sides have them: alike (b.linked set
+// here) or not.
 void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
     const int slots = b.registers * filtersPerRegister + b.tail;
+    const bool mixed = b.mode == ChainBlock::kMixed;
+    b.linked = false;
     Place at;
     for (int k = 0; k < slots; ++k, at.next(b, filtersPerRegister)) {
         for (int side = 0; side < 2; ++side) {
             const int r = at.row, i = at.lane + side;
-            const bool glides = b.mode != ChainBlock::kSteady && !(b.linked && side == 1);
             if (k >= b.count) {
                 b.x1[r][i] = b.x2[r][i] = b.y1[r][i] = b.y2[r][i] = 0.0;
                 b.b0[r][i] = b.minusB1[r][i] = b.b2[r][i] = b.minusA1[r][i] = b.a2[r][i] = 0.0;
-                if (b.mode == ChainBlock::kMixed)
+                if (mixed)
                     b.glide[r][i] = 0.0;
-                if (glides) {
-                    putPoleZero(b.position, at, side, {});
-                    putPoleZero(b.step, at, side, {});
-                }
                 continue;
             }
             const Filter& f = *stages[k][side];
@@ -163,30 +196,51 @@ void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int 
             b.b2[r][i] = c.b2;
             b.minusA1[r][i] = -c.a1;
             b.a2[r][i] = c.a2;
-            if (b.mode == ChainBlock::kMixed)
+            if (mixed)
                 b.glide[r][i] = glide[k][side];
-            if (glides) {
-                putPoleZero(b.position, at, side, s.position);
-                putPoleZero(b.step, at, side, s.step);
-            }
         }
     }
+    if (b.mode == ChainBlock::kSteady)
+        return;
+    if (b.mode == ChainBlock::kGliding) {
+        __m128i differ = _mm_setzero_si128();
+        AlikePlace p(b);
+        for (int k = 0; k < slots; ++k, p.next(b, filtersPerRegister)) {
+            const Filter::State* s = k < b.count ? &stages[k][0]->state() : nullptr;
+            if (s)
+                differ = _mm_or_si128(differ, glideDiffers(*s, stages[k][1]->state()));
+            putGlide(b, p.row, p.lane, s);
+            if (p.twin >= 0)
+                putGlide(b, p.row, p.twin, s);
+        }
+        b.linked = _mm_movemask_epi8(_mm_cmpeq_epi8(differ, _mm_setzero_si128())) == 0xffff;
+        if (b.linked)
+            return;
+    }
+    at = Place{};
+    for (int k = 0; k < slots; ++k, at.next(b, filtersPerRegister))
+        for (int side = 0; side < 2; ++side)
+            putGlide(b, at.row, at.lane + side, k < b.count ? &stages[k][side]->state() : nullptr);
 }
 
 // Each filter takes back what its samples reached, as its own block would
-// leave it.
+// leave it; gliding alike, both sides reached the same position.
 void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
     Place at;
-    for (int k = 0; k < b.count; ++k, at.next(b, filtersPerRegister)) {
+    AlikePlace alike(b);
+    for (int k = 0; k < b.count; ++k, at.next(b, filtersPerRegister), alike.next(b, filtersPerRegister)) {
+        Filter::PoleZero reached;
+        if (b.linked)
+            reached = takePoleZero(b.position, alike.row, alike.lane);
         for (int side = 0; side < 2; ++side) {
             const int i = at.lane + side;
             const Filter::History h{b.x1[at.row][i], b.x2[at.row][i], b.y1[at.row][i], b.y2[at.row][i]};
             Filter& f = *stages[k][side];
-            if (glide[k][side] > 0)
-                f.endBlock(b.n, h, takePoleZero(b.position, at, side));
-            else
+            if (glide[k][side] == 0)
                 f.endBlock(b.n, h);
+            else
+                f.endBlock(b.n, h, b.linked ? reached : takePoleZero(b.position, at.row, i));
         }
     }
 }
@@ -216,7 +270,6 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
         b.count = count;
         int glide[kMaxStages][2];
         b.mode = modeOf(stages, count, n, glide);
-        b.linked = b.mode == ChainBlock::kGliding && glideAlike(stages, count);
         b.registers = registersFor(kernels, count, b.mode);
         b.tail = hasTail(kernels, count, b.mode);
         b.scaled = scaled;
