@@ -63,7 +63,7 @@ void EqEngine::updateLowCut()
         s.q = hpf < 10.0 ? 0.5 : hpf < 40.0 ? 0.6 : 0.705;
         s.freq = eqAll ? 0.71 * hpf : 2.13;
         s.status = status[c];
-        f[c]->apply(s);
+        f[c]->apply(s, c > 0 ? f[0] : nullptr);
     }
 }
 
@@ -73,43 +73,46 @@ void EqEngine::updateShelfBand(int band, int shelfType, double cutFreqFactor)
 {
     const BandView b = view(params.bands[band]);
     const bool lf = band == kBandLf;
+    Filter::Settings m, c;
+    m.type = Filter::kPeaking;
+    c.type = Filter::kPeaking;
+    if (b.on == 0) {
+        m.status = 0;
+        c.status = 0;
+    } else if (b.gain >= 0.0) {
+        m.status = 1;
+        m.freq = b.freq;
+        m.q = lf ? (b.narrow ? 0.8 : 0.4) : (b.narrow ? 0.84 : 0.42);
+        m.gain = b.gain;
+        c.status = 1;
+        c.freq = b.freq;
+        c.gain = -0.15 * b.gain;
+    } else {
+        m.status = 1;
+        m.type = shelfType;
+        m.freq = cutFreqFactor * b.freq;
+        if (lf)
+            m.q = b.narrow ? 0.8 : 0.4;
+        else
+            m.q = std::pow(0.65, b.gain / -15.0) * (b.narrow ? 1.1 : 0.55);
+        m.gain = b.gain;
+        c.status = 0;
+    }
+    const bool companionFollows = b.on != 0 && b.gain >= 0.0;
+    const double root = std::sqrt(b.k);
+    // The right channel's filters take the left's response over.
+    const Filter* twin[2] = {nullptr, nullptr};
     for (EqChannel& ch : channels) {
         Filter& main = lf ? ch.lfMain : ch.hfMain;
         Filter& comp = lf ? ch.lfComp : ch.hfComp;
         Filter* f[2] = {&main, &comp};
         rateFilters(f, 2);
-        Filter::Settings m, c;
-        m.type = Filter::kPeaking;
-        c.type = Filter::kPeaking;
-        if (b.on == 0) {
-            m.status = 0;
-            c.status = 0;
-            main.apply(m);
-            comp.apply(c);
-        } else if (b.gain >= 0.0) {
-            m.status = 1;
-            m.freq = b.freq;
-            m.q = lf ? (b.narrow ? 0.8 : 0.4) : (b.narrow ? 0.84 : 0.42);
-            m.gain = b.gain;
-            main.apply(m);
-            c.status = 1;
-            c.freq = b.freq;
-            c.q = std::sqrt(b.k) * main.getQ() * 2.8;
-            c.gain = -0.15 * b.gain;
-            comp.apply(c);
-        } else {
-            m.status = 1;
-            m.type = shelfType;
-            m.freq = cutFreqFactor * b.freq;
-            if (lf)
-                m.q = b.narrow ? 0.8 : 0.4;
-            else
-                m.q = std::pow(0.65, b.gain / -15.0) * (b.narrow ? 1.1 : 0.55);
-            m.gain = b.gain;
-            main.apply(m);
-            c.status = 0;
-            comp.apply(c);
-        }
+        main.apply(m, twin[0]);
+        if (companionFollows)
+            c.q = root * main.getQ() * 2.8;
+        comp.apply(c, twin[1]);
+        twin[0] = &main;
+        twin[1] = &comp;
     }
 }
 
@@ -130,25 +133,30 @@ void EqEngine::updateBellBand(int band, const BellLaw& boost, const BellLaw& cut
     const BandView b = view(params.bands[band]);
     const bool lmf = band == kBandLmf;
     const BellLaw& law = b.gain >= 0.0 ? boost : cut;
+    const double mainGain = law.gainScale * b.gain;
+    Filter::Settings m, c;
+    m.status = b.on;
+    m.freq = b.freq;
+    m.q = bellQ(law.base, b.k, b.X, law.power);
+    m.gain = mainGain;
+    if (lmf)
+        c.type = Filter::kPeaking;
+    c.status = b.on;
+    c.freq = b.freq;
+    c.gain = law.companionGain * mainGain;
+    const double root = std::pow(b.k, 0.25);
+    // The right channel's filters take the left's response over.
+    const Filter* twin[2] = {nullptr, nullptr};
     for (EqChannel& ch : channels) {
         Filter& main = lmf ? ch.lmfMain : ch.hmfMain;
         Filter& comp = lmf ? ch.lmfComp : ch.hmfComp;
         Filter* f[2] = {&main, &comp};
         rateFilters(f, 2);
-        const double mainGain = law.gainScale * b.gain;
-        Filter::Settings m, c;
-        m.status = b.on;
-        m.freq = b.freq;
-        m.q = bellQ(law.base, b.k, b.X, law.power);
-        m.gain = mainGain;
-        main.apply(m);
-        if (lmf)
-            c.type = Filter::kPeaking;
-        c.status = b.on;
-        c.freq = b.freq;
-        c.q = std::pow(b.k, 0.25) * main.getQ() * law.companionWidth;
-        c.gain = law.companionGain * mainGain;
-        comp.apply(c);
+        main.apply(m, twin[0]);
+        c.q = root * main.getQ() * law.companionWidth;
+        comp.apply(c, twin[1]);
+        twin[0] = &main;
+        twin[1] = &comp;
     }
 }
 

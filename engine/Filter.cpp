@@ -1,6 +1,7 @@
 #include "engine/Filter.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "engine/Flush.h"
 
@@ -101,7 +102,7 @@ void Filter::setStatus(int value) {
     apply(s);
 }
 
-void Filter::apply(const Settings& s) {
+void Filter::apply(const Settings& s, const Filter* twin) {
     bool changed = false;
     if (s.type) {
         type = *s.type;
@@ -133,7 +134,7 @@ void Filter::apply(const Settings& s) {
         changed = true;
     }
     if (changed)
-        recompute();
+        recompute(twin);
 }
 
 void Filter::finishGlide(bool jumpMode) {
@@ -146,15 +147,29 @@ void Filter::finishGlide(bool jumpMode) {
 
 void Filter::reset() {
     settleActive();
+    designed = false;
     state_ = State{History{}, kStartPosition, PoleZero{}, 0};
     destinationPoleZero = kStartPosition;
 }
 
-void Filter::recompute() {
+void Filter::recompute(const Filter* twin) {
     settleActive();
-    computeDestinationCoefficients();
-    computeDestinationPoleZero();
+    if (twin && twin->designedLike(*this)) {
+        destination = twin->destination;
+        destinationPoleZero = twin->destinationPoleZero;
+    } else {
+        computeDestinationCoefficients();
+        computeDestinationPoleZero();
+    }
+    designed = true;
     startGlide();
+}
+
+// The destination depends on these values alone; compared bit for bit.
+bool Filter::designedLike(const Filter& other) const {
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    return designed && type == other.type && status == other.status && same(freq, other.freq) &&
+           same(q, other.q) && same(gain, other.gain) && same(sampleRate, other.sampleRate);
 }
 
 // Cookbook responses; the effective Q shrinks towards Nyquist, which widens

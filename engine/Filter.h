@@ -56,7 +56,11 @@ public:
         double q = __builtin_nan("");
         double gain = __builtin_nan("");
     };
-    void apply(const Settings& s);
+    // twin, when given: a filter just set up the same way (the other
+    // channel's). Where it holds the same values and rate, its response is
+    // taken over, bit for bit what working it out would give, for none of
+    // the work.
+    void apply(const Settings& s, const Filter* twin = nullptr);
 
     // Ends any glide at its destination and sets jump mode.
     void finishGlide(bool jumpMode);
@@ -120,7 +124,8 @@ public:
     Coefficients getActive() const;
 
 private:
-    void recompute();
+    void recompute(const Filter* twin = nullptr);
+    bool designedLike(const Filter& other) const;
     void computeDestinationCoefficients();
     void computeDestinationPoleZero();
     void startGlide();
@@ -149,6 +154,9 @@ private:
     // Trailing underscore: rampLength() reads it out.
     std::uint64_t rampLength_;
     bool jumpMode = true;
+    // The destination follows the values (not so before the first setter
+    // call, nor after reset).
+    bool designed = false;
 };
 
 // Inline: the stereo chain calls these for every filter and block.

@@ -181,6 +181,52 @@ TEST(FilterStatus, OffGlidesToWireThenBypassesWithClearedHistory) {
 }
 
 // Frequencies stay below Nyquist; a rate out of range is taken as 44100.
+// A filter set up like the other channel's takes that one's response over:
+// bit for bit what it would work out itself, whatever the other went through.
+TEST(FilterSetters, TakingATwinsResponseOverChangesNothing) {
+    auto same = [](const Filter& a, const Filter& b) {
+        const Filter::Coefficients x = a.getDestination(), y = b.getDestination();
+        return std::memcmp(&x, &y, sizeof x) == 0 &&
+               std::memcmp(&a.state().position, &b.state().position, 2 * sizeof(Filter::PoleZero)) == 0;
+    };
+    Filter::Settings s;
+    s.type = Filter::kPeaking;
+    s.status = 1;
+    s.freq = 1200;
+    s.q = 0.7;
+    s.gain = 4.5;
+    Filter left(48000, 0, 0, 0, 0), right(48000, 0, 0, 0, 0), alone(48000, 0, 0, 0, 0);
+    for (Filter* f : {&left, &right, &alone})
+        f->finishGlide(false);
+    left.apply(s);
+    right.apply(s, &left);
+    alone.apply(s);
+    EXPECT_TRUE(same(right, alone));
+
+    // Other values, another rate, a reset or a filter never set up: each
+    // works its response out.
+    Filter::Settings other = s;
+    other.gain = -3.0;
+    right.apply(other, &left);
+    alone.apply(other);
+    EXPECT_TRUE(same(right, alone));
+    Filter faster(96000, 0, 0, 0, 0);
+    faster.apply(s);
+    right.apply(s, &faster);
+    alone.apply(s);
+    EXPECT_TRUE(same(right, alone));
+    left.reset();
+    right.apply(other, &left);
+    alone.apply(other);
+    right.apply(s, &left);
+    alone.apply(s);
+    EXPECT_TRUE(same(right, alone));
+    Filter fresh(48000, Filter::kPeaking, 1200, 0.7, -3.0);
+    right.apply(other, &fresh);
+    alone.apply(other);
+    EXPECT_TRUE(same(right, alone));
+}
+
 TEST(FilterSetters, ClampsAndRates) {
     Filter flt(44100.0, Filter::kPeaking, 1000.0, 1.0, 0.0);
     flt.setFreq(30000);
