@@ -19,6 +19,7 @@
 #include "engine/ParamState.h"
 #include "engine/Parameters.h"
 #include "engine/Saturator.h"
+#include "engine/StereoChain.h"
 
 class EqEngine {
 public:
@@ -110,6 +111,7 @@ private:
 
     // Signal path state, owned by the audio thread between resumes.
     EqChannel channels[2];
+    StereoChain stereoChain;
     Upsampler upsamplers[2];
     Saturator sat;
     double outputGainCurrent = 1.0;

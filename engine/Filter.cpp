@@ -1,5 +1,6 @@
 #include "engine/Filter.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -56,13 +57,21 @@ inline void advance(Filter::PoleZero& p, const Filter::PoleZero& step) {
 // 1.0, every other part 0.
 constexpr Filter::PoleZero kStartPosition{1.0, 0, 0, 0, 0, 0, 0, 0, 1.0};
 
+// Where a new filter's change count starts: 2^40 apart from the last one's,
+// more changes than a filter makes in years of audio.
+std::uint64_t firstCount() {
+    static std::atomic<std::uint64_t> filters{0};
+    return filters.fetch_add(1, std::memory_order_relaxed) << 40;
+}
+
 }  // namespace
 
 Filter::Filter(double sampleRate, int type, double freq, double q, double gain)
     : sampleRate(sampleRate), type(type), freq(freq), q(q), gain(gain),
       state_{History{}, kStartPosition, PoleZero{}, 0},
       destinationPoleZero(kStartPosition),
-      rampLength_(glideLength(sampleRate)) {}
+      rampLength_(glideLength(sampleRate)),
+      changes_(firstCount()) {}
 
 void Filter::setType(int value) {
     Settings s;
@@ -139,6 +148,7 @@ void Filter::apply(const Settings& s, const Filter* twin) {
 
 void Filter::finishGlide(bool jumpMode) {
     settleActive();
+    ++changes_;
     this->jumpMode = jumpMode;
     state_.position = destinationPoleZero;
     state_.step = PoleZero{};
@@ -147,6 +157,7 @@ void Filter::finishGlide(bool jumpMode) {
 
 void Filter::reset() {
     settleActive();
+    ++changes_;
     designed = false;
     state_ = State{History{}, kStartPosition, PoleZero{}, 0};
     destinationPoleZero = kStartPosition;
@@ -154,6 +165,7 @@ void Filter::reset() {
 
 void Filter::recompute(const Filter* twin) {
     settleActive();
+    ++changes_;
     if (twin && twin->designedLike(*this)) {
         destination = twin->destination;
         destinationPoleZero = twin->destinationPoleZero;

@@ -99,16 +99,27 @@ public:
         std::uint64_t glideRemaining;
     };
     const State& state() const { return state_; }
+    // Counts every change of the state or the response: a kernel that keeps
+    // a copy of them between blocks knows the copy holds while the count
+    // stands. Each filter counts from a number of its own, so no other
+    // filter (even one assigned over it) shows the same count.
+    std::uint64_t changes() const { return changes_; }
     // Off, with no glide left.
     bool isBypassed() const { return status == 0 && state_.glideRemaining == 0; }
-    void clearHistory() { state_.history = History{}; }
+    void clearHistory()
+    {
+        state_.history = History{};
+        ++changes_;
+    }
     // How many of the next count samples glide; the rest are steady.
     int glideSamples(int count) const;
     // Leaves the filter as processFrame leaves it after a block of count
     // samples (at least one) that ended on `reached`: the first for a block
     // that did not glide, the second with where the glide got to.
-    void endBlock(int count, const History& reached);
-    void endBlock(int count, const History& reached, const PoleZero& position);
+    // Returns false when the history was cleared (not finite) rather than
+    // taken as reached.
+    bool endBlock(int count, const History& reached);
+    bool endBlock(int count, const History& reached, const PoleZero& position);
 
     double getSampleRate() const { return sampleRate; }
     int getType() const { return type; }
@@ -130,7 +141,7 @@ private:
     void computeDestinationPoleZero();
     void startGlide();
     static Coefficients coefficientsAt(const PoleZero& p);
-    void endSamples(int count, int glided, const History& reached);
+    bool endSamples(int count, int glided, const History& reached);
     void settleActive();
 
     double sampleRate;
@@ -157,6 +168,7 @@ private:
     // The destination follows the values (not so before the first setter
     // call, nor after reset).
     bool designed = false;
+    std::uint64_t changes_;
 };
 
 // Inline: the stereo chain calls these for every filter and block.
@@ -166,15 +178,15 @@ inline int Filter::glideSamples(int count) const {
     return left < static_cast<std::uint64_t>(count) ? static_cast<int>(left) : count;
 }
 
-inline void Filter::endBlock(int count, const History& reached) {
-    endSamples(count, 0, reached);
+inline bool Filter::endBlock(int count, const History& reached) {
+    return endSamples(count, 0, reached);
 }
 
-inline void Filter::endBlock(int count, const History& reached, const PoleZero& position) {
+inline bool Filter::endBlock(int count, const History& reached, const PoleZero& position) {
     const int glided = glideSamples(count);
     state_.glideRemaining -= static_cast<std::uint64_t>(glided);
     state_.position = position;
-    endSamples(count, glided, reached);
+    return endSamples(count, glided, reached);
 }
 
 // The coefficients of a glide's position.
@@ -205,12 +217,12 @@ inline void Filter::settleActive() {
 // The last sample used the destination unless the whole block glided. A NaN
 // or infinity that got into the history would recirculate for ever; the
 // next block starts clean instead. Finite history is kept as it is.
-inline void Filter::endSamples(int count, int glided, const History& h) {
+inline bool Filter::endSamples(int count, int glided, const History& h) {
+    ++changes_;
     activeFrom = glided < count ? Active::kDestination : Active::kPosition;
-    if (std::isfinite(h.x1) && std::isfinite(h.x2) && std::isfinite(h.y1) && std::isfinite(h.y2))
-        state_.history = h;
-    else
-        state_.history = History{};
+    const bool finite = std::isfinite(h.x1) && std::isfinite(h.x2) && std::isfinite(h.y1) && std::isfinite(h.y2);
+    state_.history = finite ? h : History{};
+    return finite;
 }
 
 #endif  // SYLVATONE_ENGINE_FILTER_H

@@ -30,6 +30,7 @@ struct ChainBlock {
     static constexpr int kMaxFilters = 9;
     static constexpr int kMaxRegisters = kMaxFilters;  // one filter to a register at the plain width
     static constexpr int kLanes = 8;
+    static constexpr int kMaxSamples = 512;
     using Row = double[kMaxRegisters][kLanes];
 
     enum Mode { kSteady, kGliding, kMixed };

@@ -224,9 +224,11 @@ void load(ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int 
 }
 
 // Each filter takes back what its samples reached, as its own block would
-// leave it; gliding alike, both sides reached the same position.
-void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
+// leave it; gliding alike, both sides reached the same position. Returns
+// false when a filter cleared its history instead (not finite).
+bool handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide)[2], int filtersPerRegister)
 {
+    bool taken = true;
     Place at;
     AlikePlace alike(b);
     for (int k = 0; k < b.count; ++k, at.next(b, filtersPerRegister), alike.next(b, filtersPerRegister)) {
@@ -238,14 +240,40 @@ void handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide
             const Filter::History h{b.x1[at.row][i], b.x2[at.row][i], b.y1[at.row][i], b.y2[at.row][i]};
             Filter& f = *stages[k][side];
             if (glide[k][side] == 0)
-                f.endBlock(b.n, h);
+                taken &= f.endBlock(b.n, h);
             else
-                f.endBlock(b.n, h, b.linked ? reached : takePoleZero(b.position, at.row, i));
+                taken &= f.endBlock(b.n, h, b.linked ? reached : takePoleZero(b.position, at.row, i));
         }
     }
+    return taken;
 }
 
 }  // namespace
+
+// The mixed mode's glide rows depend on n: they are loaded every time.
+bool StereoChain::Kept::holds(const SimdKernels& k, Filter* const (*stages)[2], int n, ChainBlock::Mode m) const
+{
+    if (!valid || kernels != &k || count != n || mode != m || m == ChainBlock::kMixed)
+        return false;
+    for (int i = 0; i < n; ++i)
+        for (int side = 0; side < 2; ++side)
+            if (this->stages[i][side] != stages[i][side] || changes[i][side] != stages[i][side]->changes())
+                return false;
+    return true;
+}
+
+void StereoChain::Kept::note(bool taken, const SimdKernels& k, Filter* const (*stages)[2], int n, ChainBlock::Mode m)
+{
+    valid = taken;
+    kernels = &k;
+    count = n;
+    mode = m;
+    for (int i = 0; i < n; ++i)
+        for (int side = 0; side < 2; ++side) {
+            this->stages[i][side] = stages[i][side];
+            changes[i][side] = stages[i][side]->changes();
+        }
+}
 
 bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* r, int n, bool bands,
                           double gain)
@@ -266,20 +294,27 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
     const bool scaled = count > 0 && stages[count - 1][0] == &left.lowCut;
     if (count > 0) {
         const SimdKernels& kernels = simdKernels();
-        ChainBlock b;
-        b.count = count;
+        ChainBlock& b = block;
         int glide[kMaxStages][2];
-        b.mode = modeOf(stages, count, n, glide);
-        b.registers = registersFor(kernels, count, b.mode);
-        b.tail = hasTail(kernels, count, b.mode);
+        const ChainBlock::Mode mode = modeOf(stages, count, n, glide);
+        const bool held = kept.holds(kernels, stages, count, mode);
         b.scaled = scaled;
         b.gain = gain;
         b.n = n;
         b.inL = b.outL = l;
         b.inR = b.outR = r;
-        load(b, stages, glide, kernels.filtersPerRegister);
+        if (!held) {
+            b.count = count;
+            b.mode = mode;
+            b.registers = registersFor(kernels, count, mode);
+            b.tail = hasTail(kernels, count, mode);
+            load(b, stages, glide, kernels.filtersPerRegister);
+        }
         kernels.chain(b);
-        handBack(b, stages, glide, kernels.filtersPerRegister);
+        const bool taken = handBack(b, stages, glide, kernels.filtersPerRegister);
+        kept.note(taken, kernels, stages, count, mode);
+    } else {
+        kept.valid = false;
     }
     if (!scaled)
         for (int i = 0; i < n; ++i) {

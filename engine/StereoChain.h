@@ -6,11 +6,14 @@
 // buffer in turn, bit for bit, at every width.
 #pragma once
 
+#include <cstdint>
+
 #include "engine/EqChannel.h"
+#include "engine/Simd.h"
 
 class StereoChain {
 public:
-    static constexpr int kMaxSamples = 512;
+    static constexpr int kMaxSamples = ChainBlock::kMaxSamples;
 
     // Over n samples (0 <= n <= 512) of each channel: the eight band filters
     // (when bands is true), then the output gain, then the low cut, exactly
@@ -18,6 +21,26 @@ public:
     // lowCut.processFrame would on each channel. Returns false without
     // touching anything when a filter is bypassed on one side only; the
     // caller then runs the channels one by one.
-    static bool process(EqChannel& left, EqChannel& right, double* l, double* r, int n, bool bands,
-                        double gain);
+    bool process(EqChannel& left, EqChannel& right, double* l, double* r, int n, bool bands, double gain);
+
+private:
+    // The kernel's block, kept from one call to the next: while the same
+    // filters run in the same way and none of them has changed since (their
+    // change counts stand), its rows already hold what loading them would
+    // put there, and the next call skips the loading.
+    ChainBlock block;
+    struct Kept {
+        // Whether the block holds for these filters in this mode.
+        bool holds(const SimdKernels& k, Filter* const (*stages)[2], int n, ChainBlock::Mode m) const;
+        // After a call: what the block now holds, if every filter took its
+        // history back as the block has it.
+        void note(bool taken, const SimdKernels& k, Filter* const (*stages)[2], int n, ChainBlock::Mode m);
+
+        bool valid = false;
+        const SimdKernels* kernels = nullptr;
+        int count = 0;
+        ChainBlock::Mode mode = ChainBlock::kSteady;
+        Filter* stages[ChainBlock::kMaxFilters][2] = {};
+        std::uint64_t changes[ChainBlock::kMaxFilters][2] = {};
+    } kept;
 };

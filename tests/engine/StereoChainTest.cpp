@@ -4,6 +4,7 @@
 // one side only, switching and bypass, and the filters must be left in the
 // same state.
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -51,6 +52,7 @@ void randomChange(std::mt19937& rng, std::vector<EqChannel*> channels)
 // Both channels with every filter on, settled, then gliding on changes.
 struct Pair {
     EqChannel left, right;
+    StereoChain chain;
     std::vector<EqChannel*> both() { return {&left, &right}; }
     std::vector<EqChannel*> sides(int which) { return which == 0 ? both() : which == 1 ? std::vector{&left} : std::vector{&right}; }
     explicit Pair(double rate)
@@ -75,11 +77,12 @@ void runBoth(Pair& packed, Pair& plainPair, std::vector<double> l, std::vector<d
 {
     const int n = static_cast<int>(l.size());
     std::vector<double> ql = l, qr = r;
-    ASSERT_TRUE(StereoChain::process(packed.left, packed.right, l.data(), r.data(), n, bands, gain));
+    ASSERT_TRUE(packed.chain.process(packed.left, packed.right, l.data(), r.data(), n, bands, gain));
     plain(plainPair.left, ql.data(), n, bands, gain);
     plain(plainPair.right, qr.data(), n, bands, gain);
-    ASSERT_EQ(l, ql);
-    ASSERT_EQ(r, qr);
+    // Bit for bit, NaN included.
+    ASSERT_EQ(std::memcmp(l.data(), ql.data(), n * sizeof(double)), 0);
+    ASSERT_EQ(std::memcmp(r.data(), qr.data(), n * sizeof(double)), 0);
     for (int f = 0; f < EqChannel::kFilterCount; ++f) {
         ASSERT_EQ(packed.left.all(f)->rampRemaining(), plainPair.left.all(f)->rampRemaining());
         Filter::Coefficients a = packed.right.all(f)->getActive(), b = plainPair.right.all(f)->getActive();
@@ -162,12 +165,12 @@ TEST(StereoChain, RefusesFiltersBypassedOnOneSideAndTouchesNothing)
     p.left.lmfComp.setStatus(0);
     p.left.lmfComp.finishGlide(true);  // bypassed on the left only
     std::vector<double> l(16, 0.5), r(16, 0.25);
-    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));
+    EXPECT_FALSE(p.chain.process(p.left, p.right, l.data(), r.data(), 16, true, 1.0));
     EXPECT_EQ(l, std::vector<double>(16, 0.5));
     EXPECT_EQ(p.right.lmfComp.state().history.x1, 0.0);
     // Without the bands the low cut alone decides, and it is in step.
-    EXPECT_TRUE(StereoChain::process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
-    EXPECT_FALSE(StereoChain::process(p.left, p.right, l.data(), r.data(), StereoChain::kMaxSamples + 1, true, 1.0));
+    EXPECT_TRUE(p.chain.process(p.left, p.right, l.data(), r.data(), 16, false, 1.0));
+    EXPECT_FALSE(p.chain.process(p.left, p.right, l.data(), r.data(), StereoChain::kMaxSamples + 1, true, 1.0));
 }
 
 TEST(StereoChain, EveryCountOfRunningFiltersGlidingTogether)
@@ -204,4 +207,46 @@ TEST(StereoChain, EveryCountOfRunningFiltersGlidingTogether)
                 }
             }
     });
+}
+
+TEST(StereoChain, KeepsItsBlockOnlyWhileItHolds)
+{
+    // The chain keeps its block from one call to the next. A NaN reaching
+    // the filters (their history is cleared after the block), the vector
+    // width changing between calls, one channel run on its own, a reset and
+    // a cleared history all make the kept block stale; the output must stay
+    // the plain one.
+    Pair packed(96000.0), reference(96000.0);
+    const SimdWidth saved = simdWidth();
+    const SimdWidth widths[] = {SimdWidth::Sse2, SimdWidth::Avx2, SimdWidth::Avx512};
+    // Blocks of 256 let each 50 ms glide end well before the next event.
+    constexpr int n = 256;
+    std::vector<double> l(n), r(n);
+    for (int block = 0; block < 160; ++block) {
+        if (block % 10 == 0)
+            setSimdWidth(widths[block / 10 % 3]);  // stays where one is missing
+        for (Pair* p : {&packed, &reference})
+            for (EqChannel* ch : p->both())
+                switch (block % 40) {
+                case 5: ch->hmfMain.setGain(block % 80 < 40 ? 8.0 : -4.0); break;
+                case 33: ch->lmfMain.clearHistory(); break;
+                case 37:
+                    for (int f = 0; f < EqChannel::kFilterCount; ++f)
+                        ch->all(f)->reset();
+                    break;
+                }
+        for (int i = 0; i < n; ++i) {
+            l[i] = std::sin(0.1 * (block * n + i));
+            r[i] = std::cos(0.07 * (block * n + i));
+        }
+        if (block % 30 == 13)
+            l[block % n] = block % 60 < 30 ? NAN : INFINITY;
+        if (block % 30 == 17)
+            for (Pair* p : {&packed, &reference}) {
+                std::vector<double> alone(r);
+                plain(p->right, alone.data(), n, true, 0.7);
+            }
+        ASSERT_NO_FATAL_FAILURE(runBoth(packed, reference, l, r, true, 0.7)) << block;
+    }
+    setSimdWidth(saved);
 }
