@@ -81,8 +81,11 @@ void runBoth(Pair& packed, Pair& plainPair, std::vector<double> l, std::vector<d
     plain(plainPair.left, ql.data(), n, bands, gain);
     plain(plainPair.right, qr.data(), n, bands, gain);
     // Bit for bit, NaN included.
-    ASSERT_EQ(std::memcmp(l.data(), ql.data(), n * sizeof(double)), 0);
-    ASSERT_EQ(std::memcmp(r.data(), qr.data(), n * sizeof(double)), 0);
+    auto same = [n](const std::vector<double>& a, const std::vector<double>& b) {
+        return n == 0 || std::memcmp(a.data(), b.data(), n * sizeof(double)) == 0;
+    };
+    ASSERT_TRUE(same(l, ql));
+    ASSERT_TRUE(same(r, qr));
     for (int f = 0; f < EqChannel::kFilterCount; ++f) {
         ASSERT_EQ(packed.left.all(f)->rampRemaining(), plainPair.left.all(f)->rampRemaining());
         Filter::Coefficients a = packed.right.all(f)->getActive(), b = plainPair.right.all(f)->getActive();
