@@ -1,8 +1,9 @@
 // Cost of the audio path per stereo frame, as a host drives it: blocks of
 // 512 frames, or 32 as low-latency hosts send them, through the 32- or 64-bit
 // entry, at the common host rates, with saturation off or on, and with the
-// filters steady or gliding throughout. `--width=sse2|avx2|avx512` runs a
-// narrower vector width than the widest the processor has.
+// filters steady or gliding throughout; then a mono track (one input, one
+// output) at 48 and 96 kHz. `--width=sse2|avx2|avx512` runs a narrower
+// vector width than the widest the processor has.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -15,15 +16,17 @@
 
 namespace {
 
+// One host's run; mono, the host gives one input and one output.
 template <typename T>
-void runEngine(benchmark::State& state)
+void run(benchmark::State& state, double rate, bool sat, bool gliding, int block, bool mono)
 {
-    const double rate = static_cast<double>(state.range(0));
-    const bool sat = state.range(1) != 0;
-    const bool gliding = state.range(2) != 0;
-    const int block = static_cast<int>(state.range(3));
-
     Sylvatone fx(nullptr);
+    if (mono) {
+        VstSpeakerArrangement one{};
+        one.type = kSpeakerArrMono;
+        one.numChannels = 1;
+        fx.setSpeakerArrangement(&one, &one);
+    }
     fx.setSampleRate(static_cast<float>(rate));
     fx.setParameter(kParamSat, sat ? 1.0f : 0.0f);
     fx.setPresetNo(5);  // every band on
@@ -44,7 +47,7 @@ void runEngine(benchmark::State& state)
     for (auto _ : state) {
         if (gliding && done % 2048 == 0) {
             // New destinations for every filter every 2048 frames, shorter
-            // than the 50 ms glide at any of these rates, keep all eighteen
+            // than the 50 ms glide at any of these rates, keep every filter
             // gliding all the time.
             flip = !flip;
             for (int index : {kParamHpfFreq, kParamLfGain, kParamLmfGain, kParamHmfGain, kParamHfGain})
@@ -65,6 +68,20 @@ void runEngine(benchmark::State& state)
     state.counters["x_realtime"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
 }
 
+template <typename T>
+void runEngine(benchmark::State& state)
+{
+    run<T>(state, static_cast<double>(state.range(0)), state.range(1) != 0, state.range(2) != 0,
+           static_cast<int>(state.range(3)), false);
+}
+
+// A mono track: one channel, frames of one sample.
+void runMono(benchmark::State& state)
+{
+    run<float>(state, static_cast<double>(state.range(0)), false, state.range(1) != 0,
+               static_cast<int>(state.range(2)), true);
+}
+
 void rates(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"rate", "sat", "glide", "block"});
@@ -77,8 +94,18 @@ void rates(benchmark::internal::Benchmark* b)
 
 }  // namespace
 
+void monoRates(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"rate", "glide", "block"});
+    for (int block : {512, 32})
+        for (int rate : {48000, 96000})
+            for (int glide : {0, 1})
+                b->Args({rate, glide, block});
+}
+
 BENCHMARK_TEMPLATE(runEngine, float)->Apply(rates);
 BENCHMARK_TEMPLATE(runEngine, double)->Apply(rates);
+BENCHMARK(runMono)->Apply(monoRates);
 
 namespace {
 

@@ -218,7 +218,9 @@ void EqEngine::runFilters(int from, int n)
     const bool right = eqAll && !Mono && params.processRight.load(rel) != 0;
     const double gain = outputGainCurrent;
     double* x[2] = {work[0] + from, work[1] + from};
-    const bool packed = !Mono && left == right && stereoChain.process(channels[0], channels[1], x[0], x[1], n, left, gain);
+    // One channel runs through the chain as both of its sides.
+    const bool packed = Mono ? stereoChain.process(channels[0], channels[0], x[0], x[0], n, left, gain)
+                             : left == right && stereoChain.process(channels[0], channels[1], x[0], x[1], n, left, gain);
     if (packed)
         return;
     if (left)

@@ -235,7 +235,9 @@ bool handBack(const ChainBlock& b, Filter* const (*stages)[2], const int (*glide
         Filter::PoleZero reached;
         if (b.linked)
             reached = takePoleZero(b.position, alike.row, alike.lane);
-        for (int side = 0; side < 2; ++side) {
+        // One channel in both lanes: its filter takes the left lane's.
+        const int sides = stages[k][1] == stages[k][0] ? 1 : 2;
+        for (int side = 0; side < sides; ++side) {
             const int i = at.lane + side;
             const Filter::History h{b.x1[at.row][i], b.x2[at.row][i], b.y1[at.row][i], b.y2[at.row][i]};
             Filter& f = *stages[k][side];
@@ -319,7 +321,8 @@ bool StereoChain::process(EqChannel& left, EqChannel& right, double* l, double* 
     if (!scaled)
         for (int i = 0; i < n; ++i) {
             l[i] *= gain;
-            r[i] *= gain;
+            if (r != l)
+                r[i] *= gain;
         }
     return true;
 }

@@ -20,7 +20,9 @@ public:
     // as EqChannel::processBands, a multiplication by gain and
     // lowCut.processFrame would on each channel. Returns false without
     // touching anything when a filter is bypassed on one side only; the
-    // caller then runs the channels one by one.
+    // caller then runs the channels one by one. One channel alone (mono)
+    // goes in as both, left and right the same channel and the same buffer:
+    // its filters then run once, in both lanes, still as a wavefront.
     bool process(EqChannel& left, EqChannel& right, double* l, double* r, int n, bool bands, double gain);
 
 private:

@@ -253,3 +253,40 @@ TEST(StereoChain, KeepsItsBlockOnlyWhileItHolds)
     }
     setSimdWidth(saved);
 }
+
+TEST(StereoChain, OneChannelRunsAsBothSides)
+{
+    // Mono: one channel given as both sides, on one buffer, against its
+    // filters run one by one; random changes, lengths, bypass, a NaN.
+    atEveryWidth([](SimdWidth) {
+        std::mt19937 rng(7);
+        std::normal_distribution<double> noise(0.0, 0.3);
+        std::uniform_int_distribution<int> length(0, StereoChain::kMaxSamples);
+        Pair packed(88200.0), reference(88200.0);
+        for (int block = 0; block < 1500; ++block) {
+            if (block % 5 == 0) {
+                std::mt19937 fork = rng;
+                randomChange(rng, {&packed.left, &packed.right});
+                randomChange(fork, {&reference.left, &reference.right});
+            }
+            const int n = block % 3 ? length(rng) % 65 : length(rng);
+            std::vector<double> x(n);
+            for (double& v : x)
+                v = noise(rng);
+            if (block % 97 == 50 && n > 0)
+                x[n / 2] = NAN;
+            std::vector<double> y = x;
+            const bool bands = block % 13 != 0;
+            const double gain = 1.0 + 0.01 * (block % 5);
+            ASSERT_TRUE(packed.chain.process(packed.left, packed.left, x.data(), x.data(), n, bands, gain));
+            plain(reference.left, y.data(), n, bands, gain);
+            ASSERT_TRUE(n == 0 || std::memcmp(x.data(), y.data(), n * sizeof(double)) == 0) << block;
+            for (int f = 0; f < EqChannel::kFilterCount; ++f) {
+                const Filter& a = *packed.left.all(f);
+                const Filter& b = *reference.left.all(f);
+                ASSERT_EQ(a.rampRemaining(), b.rampRemaining()) << block;
+                ASSERT_EQ(std::memcmp(&a.state(), &b.state(), sizeof(Filter::State)), 0) << block << " filter " << f;
+            }
+        }
+    });
+}
