@@ -206,28 +206,29 @@ int EqEngine::longSubBlock(int left)
     return length;
 }
 
-// Equaliser (both channels' bands, or neither, run packed together),
-// output gain on both channels whatever the switches say, low cut; over
-// samples from .. from + n - 1 of work[] at the internal rate.
+// Equaliser (the bands of the channels it is switched on for), output gain
+// on both channels whatever the switches say, low cut; over samples from ..
+// from + n - 1 of work[] at the internal rate. Both channels go through the
+// stereo chain together when they can (the same bands on, no filter
+// bypassed on one side only), otherwise each on its own as both sides of
+// it; the filters one by one only where the chain refuses a block.
 template <bool Mono>
 void EqEngine::runFilters(int from, int n)
 {
     constexpr int C = Mono ? 1 : 2;
     const bool eqAll = params.eqAllOn.load(rel) != 0;
-    const bool left = eqAll && params.processLeft.load(rel) != 0;
-    const bool right = eqAll && !Mono && params.processRight.load(rel) != 0;
+    const bool bands[2] = {eqAll && params.processLeft.load(rel) != 0,
+                           eqAll && !Mono && params.processRight.load(rel) != 0};
     const double gain = outputGainCurrent;
     double* x[2] = {work[0] + from, work[1] + from};
-    // One channel runs through the chain as both of its sides.
-    const bool packed = Mono ? stereoChain.process(channels[0], channels[0], x[0], x[0], n, left, gain)
-                             : left == right && stereoChain.process(channels[0], channels[1], x[0], x[1], n, left, gain);
-    if (packed)
+    if (!Mono && bands[0] == bands[1] &&
+        stereoChain.process(channels[0], channels[1], x[0], x[1], n, bands[0], gain))
         return;
-    if (left)
-        channels[0].processBands(x[0], n);
-    if (right)
-        channels[1].processBands(x[1], n);
     for (int c = 0; c < C; ++c) {
+        if (stereoChain.process(channels[c], channels[c], x[c], x[c], n, bands[c], gain))
+            continue;
+        if (bands[c])
+            channels[c].processBands(x[c], n);
         for (int i = 0; i < n; ++i)
             x[c][i] *= gain;
         channels[c].lowCut.processFrame(x[c], n);
