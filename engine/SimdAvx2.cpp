@@ -37,8 +37,6 @@ struct Avx2 {
     static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm256_unpackhi_pd(a, b); }
     // a's odd lanes in the even ones, b's even lanes in the odd ones.
     static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm256_shuffle_pd(a, b, 0x5); }
-    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm256_movedup_pd(a); }
-    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm256_unpackhi_pd(a, a); }
     static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm256_permute4x64_pd(a, 0x1b); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The top quarter: the last filter's left and right.

@@ -44,8 +44,6 @@ struct Avx512 {
     static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm512_maskz_unpackhi_pd(0xff, a, b); }
     // a's odd lanes in the even ones, b's even lanes in the odd ones.
     static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm512_maskz_shuffle_pd(0xff, a, b, 0x55); }
-    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm512_maskz_movedup_pd(0xff, a); }
-    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm512_maskz_unpackhi_pd(0xff, a, a); }
     static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm512_permutexvar_pd(_mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), a); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     // The top quarter: the last filter's left and right.

@@ -214,9 +214,10 @@ void runChain(ChainBlock& b)
     // Unit u's positions moved on to step t, and their coefficients (b1 and
     // a1 negated) in coef[u]. The moves go to the multipliers where the
     // width can add there: the adders set the pace of a gliding step.
+    // From one component's row of positions or steps to the next.
+    constexpr int kStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
     auto advance = [&](int u, int t, auto masked) __attribute__((always_inline)) {
         const double* steps = b.step[0][u];
-        constexpr int kStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
         // Read where they are used, as the steady coefficients are.
         asm("" : "+r"(steps));
         Mask moving{}, gliding{};
@@ -300,7 +301,6 @@ void runChain(ChainBlock& b)
     auto tail = [&](int t, Reg w, TReg& xa, TReg& xb, TReg& ya, TReg& yb) __attribute__((always_inline)) {
         const TReg x = T::mul(V::topQuarter(w), tailGain);
         if constexpr (kGlides) {
-            constexpr int kStride = ChainBlock::kMaxRegisters * ChainBlock::kLanes;
             double* at = b.position[0][R];
             const double* steps = b.step[0][R];
             asm("" : "+r"(at), "+r"(steps));

@@ -37,14 +37,11 @@ struct Sse2 {
     static SYLVATONE_INLINE bool anyLess(Reg a, Reg b) { return _mm_movemask_pd(_mm_cmplt_pd(a, b)) != 0; }
     static SYLVATONE_INLINE Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
     static SYLVATONE_INLINE Reg select(Mask m, Reg a, Reg b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
-    // Lanes 0, 2, ... (or 1, 3, ...) of a and b interleaved; of a register,
-    // each twice.
+    // Lanes 0, 2, ... (or 1, 3, ...) of a and b interleaved.
     static SYLVATONE_INLINE Reg interleaveEven(Reg a, Reg b) { return _mm_unpacklo_pd(a, b); }
     static SYLVATONE_INLINE Reg interleaveOdd(Reg a, Reg b) { return _mm_unpackhi_pd(a, b); }
     // a's odd lanes in the even ones, b's even lanes in the odd ones.
     static SYLVATONE_INLINE Reg oddEven(Reg a, Reg b) { return _mm_shuffle_pd(a, b, 0x1); }
-    static SYLVATONE_INLINE Reg twiceEven(Reg a) { return _mm_unpacklo_pd(a, a); }
-    static SYLVATONE_INLINE Reg twiceOdd(Reg a) { return _mm_unpackhi_pd(a, a); }
     static SYLVATONE_INLINE Reg reverse(Reg a) { return _mm_shuffle_pd(a, a, 1); }
     static SYLVATONE_INLINE __m128d pair(double l, double r) { return _mm_set_pd(r, l); }
     static SYLVATONE_INLINE __m128d topQuarter(Reg v) { return v; }

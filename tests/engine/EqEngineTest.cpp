@@ -42,11 +42,21 @@ void start(EqEngine& e, int program, double rate = 44100.0)
     return ::testing::AssertionSuccess();
 }
 
+// Noise in both channels, drawn left and right in turn.
+void fillNoise(std::mt19937& rng, std::vector<double>& l, std::vector<double>& r)
+{
+    std::normal_distribution<double> noise(0.0, 0.3);
+    for (size_t i = 0; i < l.size(); ++i) {
+        l[i] = noise(rng);
+        r[i] = noise(rng);
+    }
+}
+
 }  // namespace
 
-// NaN and infinity on the paths that run one channel's filters one after
-// another (mono, and stereo with only one channel equalised): every filter
-// clears its history, so the output comes back.
+// NaN and infinity on the paths that run one channel at a time (mono, and
+// stereo with only one channel equalised): every filter clears its history,
+// so the output comes back.
 TEST(EqEngine, FiltersRecoverFromNonFiniteInputOnEveryPath)
 {
     auto x = sine(512, 200.0, 44100.0, 0.5);
@@ -84,7 +94,6 @@ TEST(EqEngine, ABandSwitchedOffAndBackOnGivesTheSameAtAnyBlockLength)
             start(e, 5, rate);
             start(plain, 5, rate);
             std::mt19937 rng(5);
-            std::normal_distribution<double> noise(0.0, 0.3);
             const int m = 250;
             bool off = false;
             int switches = 0;
@@ -99,11 +108,8 @@ TEST(EqEngine, ABandSwitchedOffAndBackOnGivesTheSameAtAnyBlockLength)
                     plain.setParameter(kParamLf, off ? 0.0f : 1.0f);
                 }
                 std::vector<double> l(m), r(m);
-                for (int i = 0; i < m; ++i) {
-                    const bool quiet = silentTail && block % 30 >= 10;
-                    l[i] = quiet ? 0.0 : noise(rng);
-                    r[i] = quiet ? 0.0 : noise(rng);
-                }
+                if (!silentTail || block % 30 < 10)
+                    fillNoise(rng, l, r);
                 ASSERT_TRUE(sameAsBlocksOf16(e, plain, l, r)) << rate << " block " << block;
             }
             EXPECT_GE(switches, 3) << rate;
@@ -120,14 +126,10 @@ TEST(EqEngine, NonFiniteInputGivesTheSameAtAnyBlockLength)
         start(e, 5, rate);
         start(plain, 5, rate);
         std::mt19937 rng(9);
-        std::normal_distribution<double> noise(0.0, 0.3);
         const int m = 250;
         for (int block = 0; block < 12; ++block) {
             std::vector<double> l(m), r(m);
-            for (int i = 0; i < m; ++i) {
-                l[i] = noise(rng);
-                r[i] = noise(rng);
-            }
+            fillNoise(rng, l, r);
             if (block == 3)
                 l[77] = std::numeric_limits<double>::quiet_NaN();
             if (block == 7)
